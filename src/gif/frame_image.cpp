@@ -1,0 +1,69 @@
+// FrameImage creation, release and bounded pixel access (see frame_image.h).
+#include "gif/frame_image.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// An image larger than this is refused like an allocation failure, so that a hostile size
+// in a descriptor cannot exhaust memory. 4096 x 4096 is far beyond any real animation.
+constexpr long long kMaxImagePixels = 4096LL * 4096LL;
+
+}  // namespace
+
+FrameImage* CreateFrameImage(int width, int height) {
+    if (width < 0 || height < 0 || (long long)width * height > kMaxImagePixels)
+        return nullptr;
+    FrameImage* image = static_cast<FrameImage*>(std::calloc(1, sizeof(FrameImage)));
+    if (!image)
+        return nullptr;
+    image->columns = static_cast<uint8_t**>(std::calloc(width > 0 ? width : 1, sizeof(uint8_t*)));
+    if (!image->columns) {
+        std::free(image);
+        return nullptr;
+    }
+    for (int x = 0; x < width; ++x) {
+        image->columns[x] = static_cast<uint8_t*>(std::calloc(height > 0 ? height : 1, 1));
+        if (!image->columns[x]) {
+            image->width = x;
+            FreeFrameImage(image);
+            return nullptr;
+        }
+    }
+    image->width = width;
+    image->height = height;
+    image->usesGlobalTable = 1;
+    image->transparentIndex = -1;
+    return image;
+}
+
+void FreeFrameImage(FrameImage* image) {
+    if (!image)
+        return;
+    if (image->columns) {
+        for (int x = 0; x < image->width; ++x)
+            std::free(image->columns[x]);
+        std::free(image->columns);
+    }
+    std::free(image->auxBlock);
+    std::free(image->sequence);
+    std::free(image);
+}
+
+void SetTransparentIndex(FrameImage* image, int index) {
+    image->transparentIndex = index;
+}
+
+bool IsInside(const FrameImage* image, int x, int y) {
+    return x >= 0 && x < image->width && y >= 0 && y < image->height;
+}
+
+void StorePixel(FrameImage* image, int x, int y, int value) {
+    if (IsInside(image, x, y))
+        image->columns[x][y] = uint8_t(value);
+}
+
+int GetPixel(const FrameImage* image, int x, int y) {
+    return IsInside(image, x, y) ? image->columns[x][y] : 0;
+}

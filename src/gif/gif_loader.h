@@ -1,0 +1,57 @@
+// The GIF stream parser and the one loaded frame list: ScreenDescriptor, the doubly linked
+// FrameNode list reached through FrameListHead, GifLoader and ReleaseAnimation.
+//
+// Owns: ScreenDescriptor, PendingControl, FrameListHead and every FrameNode with its image.
+// The drawing objects made from a loaded list are released through ReleaseDrawingObjects,
+// which the rendering code supplies on Windows and which does nothing in the portable build.
+// Portable: no platform headers; the file is read through file_mapping.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "gif/frame_image.h"
+
+struct ScreenDescriptorRecord {
+    int screenWidth;
+    int screenHeight;
+    uint8_t globalRed[256];
+    uint8_t globalGreen[256];
+    uint8_t globalBlue[256];
+    int globalColourCount;   // 2 << (packed & 7), whether or not a global table is present
+    int colourResolution;
+    int backgroundIndex;
+    int aspectRatio;
+    int hasGlobalTable;
+};
+
+struct FrameControl {
+    int hasTransparency;
+    int delay;       // hundredths of a second, 0..65535
+    int userInput;
+    int disposal;    // 0..7
+};
+
+struct FrameNode {
+    FrameImage* image;
+    FrameControl control;
+    FrameNode* next;
+    FrameNode* previous;
+};
+
+extern ScreenDescriptorRecord ScreenDescriptor;
+extern FrameControl PendingControl;
+extern FrameNode* FrameListHead;
+
+// Loads a GIF file: 1 when at least one frame was loaded. Does not release a list that is
+// already loaded; callers load only when FrameListHead is none.
+int GifLoader(const char* path);
+// The same on bytes already in memory (the file mapping hands its view to this).
+int GifLoadBytes(const uint8_t* data, size_t size);
+
+void FreeFrameList(FrameNode* first);
+// Frees the frame list and every drawing object made from it; a second call does nothing.
+void ReleaseAnimation();
+// Deletes the drawing objects that belong to the loaded list (palettes, the frame's DIB,
+// snapshots, stage). Supplied by the rendering code; a no-op in the portable build.
+void ReleaseDrawingObjects();
