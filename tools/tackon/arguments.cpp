@@ -1,0 +1,170 @@
+// Command-line parsing for tackon (see arguments.h). Options take their value either as
+// the next argument or after '=' ("--start=centre").
+#include "arguments.h"
+
+#include <set>
+
+#include "option_values.h"
+
+namespace {
+
+struct Cursor {
+    const std::vector<std::string>& args;
+    size_t next;
+};
+
+bool TakesValue(const std::string& name) {
+    static const std::set<std::string> kValued = {
+        "--player", "--animation", "--message", "--caption", "--caption-file", "--font",
+        "--colour", "--logo",      "--sound",   "--start",   "--end",          "-o",
+        "--output", "--info",
+    };
+    return kValued.count(name) != 0;
+}
+
+bool IsFlag(const std::string& name) {
+    return name == "--about" || name == "--replace" || name == "--help" || name == "-h" ||
+           name == "--extract";
+}
+
+bool ApplyPackOption(const std::string& name, const std::string& value, PackRequest* pack,
+                     std::string* error) {
+    if (name == "--player") pack->player = value;
+    else if (name == "--animation") pack->animation = value;
+    else if (name == "--message") pack->message = value;
+    else if (name == "--logo") pack->logo = value;
+    else if (name == "--sound") pack->sound = value;
+    else if (name == "-o" || name == "--output") pack->output = value;
+    else if (name == "--caption-file") pack->captionFile = value;
+    else if (name == "--caption") {
+        pack->captionGiven = true;
+        pack->captionText = value;
+    } else if (name == "--font") {
+        return ParseFontSpec(value, &pack->font, error);
+    } else if (name == "--colour") {
+        if (!ParseColour(value, &pack->colour)) {
+            *error = "bad colour '" + value + "' (use #RRGGBB, for example #FF8000)";
+            return false;
+        }
+    } else if (name == "--start" || name == "--end") {
+        uint32_t* code = name == "--start" ? &pack->startPlacement : &pack->endPlacement;
+        if (!ParsePlacement(value, code)) {
+            *error = "unknown cell '" + value + "' for " + name +
+                     " (use centre, top-left, middle-left, bottom-left, top-centre, "
+                     "bottom-centre, top-right, middle-right, bottom-right, random or 0..9)";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CheckPackRequest(const PackRequest& pack, std::string* error) {
+    if (pack.player.empty()) {
+        *error = "missing --player (the player executable to pack onto)";
+        return false;
+    }
+    if (pack.animation.empty()) {
+        *error = "missing --animation (the animation GIF)";
+        return false;
+    }
+    if (pack.output.empty()) {
+        *error = "missing -o (the package to write)";
+        return false;
+    }
+    if (pack.captionGiven && !pack.captionFile.empty()) {
+        *error = "give either --caption or --caption-file, not both";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command,
+                    std::string* error) {
+    command->mode = kModePack;
+    command->pack = PackRequest();
+    command->pack.captionGiven = false;
+    command->pack.font = DefaultFontRecord();
+    command->pack.colour = kDefaultColour;
+    command->pack.startPlacement = kDefaultPlacement;
+    command->pack.endPlacement = kDefaultPlacement;
+    command->pack.about = false;
+    command->pack.replace = false;
+    command->packagePath.clear();
+    command->extractFolder.clear();
+
+    if (args.empty()) {
+        *error = "nothing to do (see tackon --help)";
+        return false;
+    }
+    std::set<std::string> seen;
+    bool anyPackOption = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::string value;
+        bool inlineValue = false;
+        size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            inlineValue = true;
+        }
+        if (!TakesValue(name) && !IsFlag(name)) {
+            *error = name.rfind("-", 0) == 0 ? "unknown option '" + name + "'"
+                                             : "unexpected argument '" + name + "'";
+            return false;
+        }
+        std::string canonical = name == "--output" ? "-o" : name == "-h" ? "--help" : name;
+        if (!seen.insert(canonical).second) {
+            *error = "option " + name + " given twice";
+            return false;
+        }
+        if (name == "--help" || name == "-h") {
+            command->mode = kModeHelp;
+            continue;
+        }
+        if (name == "--extract") {
+            if (inlineValue || i + 2 >= args.size()) {
+                *error = "--extract needs a package and a folder: --extract show.exe DIR";
+                return false;
+            }
+            command->mode = kModeExtract;
+            command->packagePath = args[++i];
+            command->extractFolder = args[++i];
+            continue;
+        }
+        if (TakesValue(name) && !inlineValue) {
+            if (i + 1 >= args.size()) {
+                *error = "option " + name + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        } else if (!TakesValue(name) && inlineValue) {
+            *error = "option " + name + " takes no value";
+            return false;
+        }
+        if (name == "--info") {
+            command->mode = kModeInfo;
+            command->packagePath = value;
+            continue;
+        }
+        anyPackOption = true;
+        if (name == "--about") command->pack.about = true;
+        else if (name == "--replace") command->pack.replace = true;
+        else if (!ApplyPackOption(name, value, &command->pack, error)) return false;
+    }
+
+    if (seen.count("--help")) {
+        command->mode = kModeHelp;
+        return true;
+    }
+    if (seen.count("--info") + seen.count("--extract") > 1 ||
+        (command->mode != kModePack && anyPackOption)) {
+        *error = "--info and --extract take no other options";
+        return false;
+    }
+    if (command->mode == kModePack)
+        return CheckPackRequest(command->pack, error);
+    return true;
+}

@@ -1,0 +1,4 @@
+// The text tackon prints for --help.
+#pragma once
+
+const char* HelpText();

@@ -1,0 +1,36 @@
+// The option values tackon understands: cell names and numbers, the font specification
+// "Face,height[,bold][,italic]" and the colour "#RRGGBB", and the defaults used when an
+// option is not given.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/package_layout.h"
+
+constexpr uint32_t kDefaultPlacement = kRandomPlacement;
+constexpr uint32_t kDefaultColour = 0x00000000;           // black
+constexpr int32_t kDefaultFontHeight = -24;
+constexpr int32_t kMaxFontHeight = 1000;                  // either sign
+constexpr int32_t kWeightNormal = 400;
+constexpr int32_t kWeightBold = 700;
+constexpr uint8_t kDefaultCharSet = 1;                    // DEFAULT_CHARSET
+extern const char kDefaultFontFace[];                     // "Arial"
+
+// Type codes written into the entries. The player reads only the sound's (4 = WAV, any
+// other value = MIDI); the others are fixed values for other readers.
+constexpr uint32_t kTypeMetafile = 1;
+constexpr uint32_t kTypeGif = 2;
+constexpr uint32_t kTypeMidi = 3;
+constexpr uint32_t kTypeWave = kSoundTypeWave;
+
+// A cell name (centre, top-left, ..., random) or a number 0..9.
+bool ParsePlacement(const std::string& text, uint32_t* code);
+const char* PlacementName(uint32_t code);   // "centre" ... "random", or null above 9
+
+FontRecord DefaultFontRecord();
+// "Face,height[,bold][,italic]"; false with *error naming the problem.
+bool ParseFontSpec(const std::string& text, FontRecord* font, std::string* error);
+
+// "#RRGGBB" into a COLORREF 0x00BBGGRR.
+bool ParseColour(const std::string& text, uint32_t* colourRef);
