@@ -1,0 +1,27 @@
+// Small payload files for the tackon tests, and a scratch folder per test.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes SampleGif(size_t extra, uint8_t seed);   // a 1x1 GIF89a, padded after its trailer
+Bytes SampleEmf(size_t extra);                  // EMR_HEADER with " EMF", then EMR_EOF
+Bytes SampleWave(size_t samples);
+Bytes SampleMidi();
+
+void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
+Bytes ReadBytes(const std::filesystem::path& path);
+uint32_t Le32At(const Bytes& bytes, size_t at);
+
+// A fresh, empty folder under the system's temporary folder, removed by its destructor.
+struct ScratchFolder {
+    std::filesystem::path path;
+    ScratchFolder();
+    ~ScratchFolder();
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    std::vector<std::string> Names() const;   // sorted file names in the folder
+};
