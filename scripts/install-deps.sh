@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and the demo need. Does nothing when
+# they are all present; as root it installs what is missing, otherwise it prints the command.
+set -euo pipefail
+
+PACKAGES=(
+  cmake make g++ pkg-config
+  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine64 fonts-wine
+  xvfb xdotool x11-apps imagemagick libx11-dev libxtst-dev
+  googletest libgif-dev libbenchmark-dev clang libclang-rt-14-dev
+  pulseaudio pulseaudio-utils sox
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+command="apt-get install -y --no-install-recommends ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update
+  DEBIAN_FRONTEND=noninteractive $command
+elif sudo -n true 2>/dev/null; then
+  echo "Installing with sudo: ${missing[*]}"
+  sudo apt-get update
+  sudo DEBIAN_FRONTEND=noninteractive $command
+else
+  echo "These Debian packages are missing: ${missing[*]}" >&2
+  echo "Install them as root with:" >&2
+  echo "  apt-get update && $command" >&2
+  exit 1
+fi

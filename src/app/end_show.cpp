@@ -1,0 +1,46 @@
+// EndShow: the common end of every show (see end_show.h).
+#include "app/end_show.h"
+
+#include "about/about_dialog.h"
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "resources/resource.h"
+#include "show/frame_timer.h"
+#include "show/message_window.h"
+#include "sound/background_sound.h"
+
+static bool ShowEnded;
+
+void EndShow(HWND window) {
+    // A window's WM_DESTROY can arrive after the show has ended; the About dialog and the
+    // clean-up must not run twice.
+    if (ShowEnded)
+        return;
+    ShowEnded = true;
+    StopFrameTimer(window);
+    ReleaseAnimation();
+    ReleaseMessageSnapshot();
+    ShowWindow(window, SW_HIDE);
+    Sleep(5);
+    // The dialog reads the logo file and plays while the sound goes on, so the sound is
+    // stopped and the files deleted only after it closes.
+    if (AboutFlag == 1)
+        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutDialogProc, 0);
+    StopSound();
+    DeleteTempFiles();
+    PostQuitMessage(0);
+}
+
+void AbandonShow() {
+    if (ShowEnded)
+        return;
+    ShowEnded = true;
+    StopSound();
+    DeleteTempFiles();
+    ReleaseAnimation();
+    PostQuitMessage(0);
+}
+
+bool ShowHasEnded() {
+    return ShowEnded;
+}

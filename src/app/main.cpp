@@ -1,0 +1,68 @@
+// The player's entry point: the single-instance test, the package, the sound, the window
+// classes, the animation window's entrance and the one message loop of the process.
+// The command line is ignored: the package appended to the program is the only input.
+#include <windows.h>
+
+#include "about/about_dialog.h"
+#include "app/package_state.h"
+#include "resources/resource.h"
+#include "show/animation_window.h"
+#include "show/message_window.h"
+#include "sound/background_sound.h"
+
+static const char kAnimationClass[] = "AnimationClass";
+
+static bool AnotherShowIsRunning() {
+    return FindWindowA(kAnimationClass, nullptr) != nullptr;
+}
+
+static void ShowMissingPackage() {
+    char text[256] = "";
+    LoadStringA(ProgramInstance, IDS_MISSING_PACKAGE, text, sizeof text);
+    MessageBoxA(nullptr, text, "Tip", MB_OK);
+}
+
+static bool RegisterShowClass(const char* name, WNDPROC procedure) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ProgramInstance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+// All three registrations are attempted; the step succeeds only when all three do.
+static bool RegisterWindowClasses() {
+    bool animation = RegisterShowClass(kAnimationClass, AnimationWindowProc);
+    bool message = RegisterShowClass("MsgClass", MessageWindowProc);
+    bool logo = RegisterShowClass("LogoClass", LogoWindowProc);
+    return animation && message && logo;
+}
+
+static int RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    // The shared presentation handles are zero-initialised module state; nothing to reset.
+    ProgramInstance = instance;
+    if (AnotherShowIsRunning())
+        return 0;
+    if (!LoadPackage()) {
+        ShowMissingPackage();
+        return 0;
+    }
+    if (PackageTrailer.sound.present)
+        StartSound(SoundType == kSoundTypeWave ? kSoundWave : kSoundMidi, SoundFile);
+    if (!RegisterWindowClasses() || !CreateAnimationWindow(instance, showCommand)) {
+        StopSound();
+        DeleteTempFiles();
+        return 0;
+    }
+    return RunMessageLoop();
+}

@@ -1,0 +1,39 @@
+// Settings the player takes from its package at start-up, and the paths of the hidden
+// temporary files that hold the payloads during the show. Written by LoadPackage, read by
+// the show, the sound and the About dialog; nothing writes them afterwards except that the
+// message window recomputes CaptionRect.
+#pragma once
+
+#include <windows.h>
+
+#include "app/package_layout.h"
+
+extern HINSTANCE ProgramInstance;
+extern PackageTrailerRecord PackageTrailer;
+extern char CaptionText[256];      // at most 255 bytes, always zero-terminated
+extern COLORREF CaptionColour;
+extern LOGFONTA CaptionFont;       // face name always zero-terminated
+extern RECT CaptionRect;
+extern unsigned StartPlacement;    // PlacementCode, 9 already resolved
+extern unsigned EndPlacement;
+extern int AboutFlag;              // exactly 1 shows the About dialog
+extern unsigned SoundType;         // 4 = WAV, anything else = MIDI
+
+extern char* AnimationFile;        // null when absent or not extracted
+extern char* MessageFile;
+extern char* LogoFile;
+extern char* SoundFile;
+
+// Reads the trailer at the end of the program's own file and extracts every payload into a
+// hidden temporary file. false: no usable package (the caller shows the missing-package box).
+bool LoadPackage();
+int RandomInRange(int lo, int hi);
+
+// Temporary files (temp_files.cpp).
+char* MakeTempName(const char* kind, const char* extension, const char* directory);
+bool WriteHiddenFile(const char* name, const void* data, DWORD size);
+bool ExtractPayloads(const BYTE* view, const PackagePayloads& payloads);
+void DeleteTempFiles();
+
+// The view of the program file, open only while LoadPackage runs (package_reader.cpp).
+void ReleasePackageView();

@@ -1,0 +1,117 @@
+// The animation window's procedure: frame playback by FrameTimer, the frame paint, the
+// palette refresh on activation, the refresh after a focus loss, Escape and click.
+//
+// The window is never destroyed by the program: a finished window is hidden and disappears
+// with the process. The WM_DESTROY it receives while the show runs is the request, posted by
+// the last tick, to open the message window.
+#include "show/animation_window.h"
+
+#include "app/end_show.h"
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "render/render_api.h"
+#include "render/render_state.h"
+#include "show/frame_timer.h"
+#include "show/message_window.h"
+
+namespace {
+
+// Moves to the next frame after the leaving frame's delay: the leaving frame's disposal is
+// applied to the stage first. At the end of the list the last frame stays, or, in a package
+// with a message, the message window is requested.
+void AdvanceFrame(HWND window, UINT_PTR id) {
+    if (id != TimerId)
+        return;
+    if (TimerArmed <= 0) {
+        TimerArmed = 1;
+        InvalidateRect(window, nullptr, FALSE);
+        return;
+    }
+    if (!FrameCursor)
+        return;
+    DWORD now = GetTickCount();
+    DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
+    if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
+        return;
+    LastAdvanceTick = now;
+    ApplyDisposal(FrameCursor->control.disposal);
+    if (FrameCursor->next) {
+        FrameCursor = FrameCursor->next;
+        ReleaseFrame();
+        PrepareFrame();
+        InvalidateRect(window, nullptr, FALSE);
+        return;
+    }
+    if (!PackageTrailer.message.present) {
+        StopFrameTimer(window);
+        return;
+    }
+    // The posted request is handled before the repaint, which then finds no frame.
+    FrameCursor = nullptr;
+    PostMessageA(window, WM_DESTROY, 0, 0);
+    ReleaseFrame();
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void PaintFrame(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (dc && FrameCursor)
+        PaintComposedFrame(dc, window);
+    EndPaint(window, &paint);
+}
+
+void EndOnEscape(HWND window, WPARAM key) {
+    if (key == VK_ESCAPE)
+        EndShow(window);
+}
+
+}  // namespace
+
+// Realises the frame's palette in the window's context and repaints; an activation also
+// arms the timer.
+void RefreshPalette(HWND window) {
+    HDC dc = GetDC(window);
+    HPALETTE previous = nullptr;
+    if (dc && ActivePalette) {
+        previous = SelectPalette(dc, ActivePalette, FALSE);
+        RealizePalette(dc);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    if (dc && previous)
+        SelectPalette(dc, previous, TRUE);
+    TimerArmed = 1;
+    if (dc)
+        ReleaseDC(window, dc);
+}
+
+// Hides the window long enough for what lies behind it to repaint, captures that afresh and
+// shows the window again over it. A failed capture keeps the previous snapshot and stage.
+void RefreshAfterFocusLoss(HWND window, HWND gainingFocus) {
+    if (!IsWindowVisible(window) || gainingFocus == window)
+        return;
+    ShowWindow(window, SW_HIDE);
+    Sleep(1000);
+    HBITMAP capture = CaptureScreenRect(&WindowRect, ActivePalette);
+    if (capture) {
+        if (BackgroundSnapshot)
+            DeleteObject(BackgroundSnapshot);
+        BackgroundSnapshot = capture;
+        StageFromSnapshot();
+    }
+    ShowWindow(window, SW_SHOW);
+}
+
+LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: StartFrameTimer(window); return 0;
+    case WM_DESTROY: OpenMessageWindow(window); return 0;
+    case WM_ACTIVATE: RefreshPalette(window); return 0;
+    case WM_KILLFOCUS: RefreshAfterFocusLoss(window, reinterpret_cast<HWND>(wParam)); return 0;
+    case WM_PAINT: PaintFrame(window); return 0;
+    case WM_KEYDOWN: EndOnEscape(window, wParam); return 0;
+    case WM_TIMER: AdvanceFrame(window, wParam); return 0;
+    case WM_LBUTTONDOWN: OpenMessageWindow(window); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

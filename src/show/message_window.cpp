@@ -1,0 +1,236 @@
+// The message window: a borderless top-most square at the end cell in which the packaged
+// metafile grows over five steps over the screen that lay under it, and the caption is
+// written at the last step. A click or Escape ends the show.
+//
+// Owns: ZoomStep, CaptionShown and MessageSnapshot (the screen under the window, kept in a
+// memory context for the zoom paints).
+#include "show/message_window.h"
+
+#include "app/end_show.h"
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "render/render_api.h"
+#include "render/render_state.h"
+#include "show/animation_window.h"
+#include "show/frame_timer.h"
+#include "show/placement.h"
+
+namespace {
+
+constexpr int kLastZoomStep = 4;
+constexpr DWORD kZoomPaintWait = 100;   // milliseconds; paces the zoom about 110 ms a step
+constexpr DWORD kRepaintBehindWait = 5;
+
+bool MessageWindowOpened;
+int ZoomStep;
+int CaptionShown;
+HDC MessageSnapshotDc;
+HBITMAP MessageSnapshotBitmap;
+HGDIOBJ MessageSnapshotPrevious;
+
+bool ReplaceBitmap(HBITMAP* slot, HBITMAP replacement) {
+    if (!replacement)
+        return false;
+    if (*slot)
+        DeleteObject(*slot);
+    *slot = replacement;
+    return true;
+}
+
+// A newly shown window does not show the screen behind it on a composited desktop, so the
+// background of the zoom is the capture taken just before the window was created.
+void TakeMessageSnapshot(HDC paintDc, int cx, int cy) {
+    ReleaseMessageSnapshot();
+    MessageSnapshotDc = CreateCompatibleDC(paintDc);
+    if (!MessageSnapshotDc)
+        return;
+    MessageSnapshotBitmap = CreateCompatibleBitmap(paintDc, cx, cy);
+    if (!MessageSnapshotBitmap) {
+        ReleaseMessageSnapshot();
+        return;
+    }
+    MessageSnapshotPrevious = SelectObject(MessageSnapshotDc, MessageSnapshotBitmap);
+    HDC source = BackgroundSnapshot ? CreateCompatibleDC(paintDc) : nullptr;
+    if (source) {
+        HGDIOBJ previous = SelectObject(source, BackgroundSnapshot);
+        BitBlt(MessageSnapshotDc, 0, 0, cx, cy, source, 0, 0, SRCCOPY);
+        SelectObject(source, previous);
+        DeleteDC(source);
+    } else {
+        BitBlt(MessageSnapshotDc, 0, 0, cx, cy, paintDc, 0, 0, SRCCOPY);
+    }
+}
+
+void DrawCaption(HDC dc) {
+    if (!dc)
+        return;
+    HFONT font = CreateFontIndirectA(&CaptionFont);
+    if (!font)
+        return;
+    HGDIOBJ previousFont = SelectObject(dc, font);
+    COLORREF previousColour = SetTextColor(dc, CaptionColour);
+    int previousMode = SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, CaptionText, -1, &CaptionRect, DT_WORDBREAK | DT_EXTERNALLEADING);
+    SetBkMode(dc, previousMode);
+    SetTextColor(dc, previousColour);
+    SelectObject(dc, previousFont);
+    DeleteObject(font);
+}
+
+// Steps 0 to 3 and the first paint of step 4 are built off-screen and reach the window in
+// one copy; a later repaint of the finished picture plays the metafile straight onto the
+// window over what the screen shows there.
+void DrawZoom(HDC dc, HDC memory, HENHMETAFILE metafile, const RECT& zoom, int cx, int cy) {
+    if (ZoomStep == kLastZoomStep && CaptionShown == 1) {
+        SetBkMode(dc, TRANSPARENT);
+        if (metafile)
+            PlayEnhMetaFile(dc, metafile, &zoom);
+        return;
+    }
+    HBITMAP picture = CreateCompatibleBitmap(dc, cx, cy);
+    if (!picture)
+        return;
+    HGDIOBJ previous = SelectObject(memory, picture);
+    if (MessageSnapshotDc)
+        BitBlt(memory, 0, 0, cx, cy, MessageSnapshotDc, 0, 0, SRCCOPY);
+    if (metafile)
+        PlayEnhMetaFile(memory, metafile, &zoom);
+    BitBlt(dc, 0, 0, cx, cy, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteObject(picture);
+}
+
+void PaintZoom(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    int cx = client.right, cy = client.bottom;
+    HDC memory = dc ? CreateCompatibleDC(dc) : nullptr;
+    if (ZoomStep == 0 && dc)
+        TakeMessageSnapshot(dc, cx, cy);
+    if (!MessageFile || !memory) {
+        if (memory)
+            DeleteDC(memory);
+        EndPaint(window, &paint);
+        return;
+    }
+    HENHMETAFILE metafile = GetEnhMetaFileA(MessageFile);
+    Rect zoom = MessageZoom(ZoomStep, cx, cy);
+    RECT zoomRect = {zoom.left, zoom.top, zoom.right, zoom.bottom};
+    Sleep(kZoomPaintWait);
+    DrawZoom(dc, memory, metafile, zoomRect, cx, cy);
+    DeleteDC(memory);
+    if (metafile)
+        DeleteEnhMetaFile(metafile);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    if (ZoomStep == kLastZoomStep) {
+        CaptionShown = 1;
+        Rect caption = ComputeCaptionRect(cx, cy);
+        SetRect(&CaptionRect, caption.left, caption.top, caption.right, caption.bottom);
+        DrawCaption(dc);
+    }
+    EndPaint(window, &paint);
+}
+
+// Every accepted tick is one step; the wait inside each paint paces them.
+void AdvanceZoom(HWND window, UINT_PTR id) {
+    if (id != TimerId)
+        return;
+    if (TimerArmed <= 0) {
+        TimerArmed = 1;
+        InvalidateRect(window, nullptr, FALSE);
+        return;
+    }
+    if (ZoomStep >= kLastZoomStep)
+        return;
+    LastAdvanceTick = GetTickCount();
+    ++ZoomStep;
+    if (ZoomStep == kLastZoomStep)
+        StopFrameTimer(window);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+// Without a packaged message the show ends during the window's own creation.
+void StartZoom(HWND window) {
+    if (!PackageTrailer.message.present) {
+        EndShow(window);
+        return;
+    }
+    ZoomStep = 0;
+    CaptionShown = 0;
+    StartFrameTimer(window);
+}
+
+void EndOnEscape(HWND window, WPARAM key) {
+    if (key == VK_ESCAPE)
+        EndShow(window);
+}
+
+}  // namespace
+
+void ReleaseMessageSnapshot() {
+    if (MessageSnapshotDc && MessageSnapshotPrevious)
+        SelectObject(MessageSnapshotDc, MessageSnapshotPrevious);
+    MessageSnapshotPrevious = nullptr;
+    if (MessageSnapshotDc) {
+        DeleteDC(MessageSnapshotDc);
+        MessageSnapshotDc = nullptr;
+    }
+    if (MessageSnapshotBitmap) {
+        DeleteObject(MessageSnapshotBitmap);
+        MessageSnapshotBitmap = nullptr;
+    }
+}
+
+void OpenMessageWindow(HWND animationWindow) {
+    // A click queued behind the end-of-list request, or the window's destruction as the
+    // process ends, must not open a second message window.
+    if (MessageWindowOpened || ShowHasEnded())
+        return;
+    MessageWindowOpened = true;
+    Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    StopFrameTimer(animationWindow);
+    ReleaseAnimation();
+    ReleaseFrame();
+    FrameCursor = nullptr;
+    ShowWindow(animationWindow, SW_HIDE);
+    UpdateWindow(animationWindow);
+    Sleep(kRepaintBehindWait);
+
+    int side = MessageSide(screen);
+    Point corner = MessageCellCorner(int(EndPlacement), screen);
+    SetRect(&WindowRect, corner.x, corner.y, corner.x + side, corner.y + side);
+    if (!ReplaceBitmap(&FullScreenSnapshot, CaptureScreen(nullptr)) ||
+        !ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, nullptr)) ||
+        !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(side, side))) {
+        AbandonShow();
+        return;
+    }
+    StageFromSnapshot();
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "MsgClass", nullptr, WS_POPUP,
+                                  corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance, nullptr);
+    if (!window) {
+        AbandonShow();
+        return;
+    }
+    StageWindow = window;
+    SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+}
+
+LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: StartZoom(window); return 0;
+    case WM_DESTROY: EndShow(window); return 0;
+    case WM_ACTIVATE: RefreshPalette(window); return 0;
+    case WM_KILLFOCUS: RefreshAfterFocusLoss(window, reinterpret_cast<HWND>(wParam)); return 0;
+    case WM_PAINT: PaintZoom(window); return 0;
+    case WM_KEYDOWN: EndOnEscape(window, wParam); return 0;
+    case WM_TIMER: AdvanceZoom(window, wParam); return 0;
+    case WM_LBUTTONDOWN: EndShow(window); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

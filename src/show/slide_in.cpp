@@ -1,0 +1,162 @@
+// CreateAnimationWindow: loads the animation, prepares its first frame and the screen
+// captures, creates the animation window at its start cell and slides it to its end cell.
+//
+// Every background piece of the slide is cut from one capture of the whole screen taken
+// before the window exists, so the moving window never captures itself.
+#include "show/animation_window.h"
+
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "render/render_api.h"
+#include "render/render_state.h"
+#include "show/placement.h"
+#include "sound/background_sound.h"
+
+namespace {
+
+constexpr DWORD kSlideStepWait = 50;   // milliseconds per pass
+constexpr DWORD kArrivalWait = 100;
+
+bool Abandon() {
+    StopSound();
+    DeleteTempFiles();
+    ReleaseAnimation();
+    return false;
+}
+
+void SetWindowRectAt(Point corner, Size size) {
+    SetRect(&WindowRect, corner.x, corner.y, corner.x + size.cx, corner.y + size.cy);
+}
+
+// Replaces BackgroundSnapshot with the piece of FullScreenSnapshot under WindowRect.
+bool CutBackgroundFromFullScreen() {
+    int width = WindowRect.right - WindowRect.left;
+    int height = WindowRect.bottom - WindowRect.top;
+    HBITMAP piece = CreateDisplayBitmap(width, height);
+    if (!piece)
+        return false;
+    CopyBitmapPiece(piece, FullScreenSnapshot, WindowRect.left, WindowRect.top, width, height);
+    if (BackgroundSnapshot)
+        DeleteObject(BackgroundSnapshot);
+    BackgroundSnapshot = piece;
+    return true;
+}
+
+bool ReplaceBitmap(HBITMAP* slot, HBITMAP replacement) {
+    if (!replacement)
+        return false;
+    if (*slot)
+        DeleteObject(*slot);
+    *slot = replacement;
+    return true;
+}
+
+void MoveWithoutRepaint(HWND window, int x, int y) {
+    SetWindowPos(window, nullptr, x, y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
+}
+
+void CopyPictureToWindow(HDC windowDc, const RECT& client, const ComposedPicture& picture) {
+    if (picture.dc)
+        BitBlt(windowDc, 0, 0, client.right, client.bottom, picture.dc, 0, 0, SRCCOPY);
+}
+
+void DrawFirstPicture(HWND window) {
+    ComposedPicture picture = ComposeFrame(window, 0, 0);
+    HDC dc = GetDC(window);
+    RECT client;
+    GetClientRect(window, &client);
+    if (dc) {
+        CopyPictureToWindow(dc, client, picture);
+        ReleaseDC(window, dc);
+    }
+    ReleaseComposedPicture(&picture);
+    UpdateWindow(window);
+}
+
+// One pass of the slide: the window moves to its new corner and shows the first frame over
+// the screen piece that lies there. From the second pass on, the previous corner first gets
+// the picture that was composed for it one pass ahead, so no stale pixels are seen.
+bool SlidePassOnScreen(HWND window, const SlidePass& pass, Size size, const ComposedPicture& lookAhead) {
+    SetWindowRectAt(pass.corner, size);
+    if (!CutBackgroundFromFullScreen())
+        return false;
+    MoveWithoutRepaint(window, pass.corner.x, pass.corner.y);
+    StageFromSnapshot();
+    ComposedPicture picture = ComposeFrame(window, 0, 0);
+    HDC dc = GetDC(window);
+    RECT client;
+    GetClientRect(window, &client);
+    if (dc && pass.index != 0) {
+        MoveWithoutRepaint(window, pass.corner.x - pass.step.x, pass.corner.y - pass.step.y);
+        CopyPictureToWindow(dc, client, lookAhead);
+        MoveWithoutRepaint(window, pass.corner.x, pass.corner.y);
+        CopyPictureToWindow(dc, client, picture);
+    }
+    if (dc)
+        ReleaseDC(window, dc);
+    ReleaseComposedPicture(&picture);
+    return true;
+}
+
+bool SlideToEndCell(HWND window, Point start, Point target, Size size) {
+    RECT placed;
+    if (!GetWindowRect(window, &placed))
+        return false;
+    SlideState slide = StartSlide(start, Point{placed.left, placed.top}, target);
+    ComposedPicture lookAhead = {};
+    bool ok = true;
+    while (ok && !slide.arrived) {
+        SlidePass pass = NextSlideCorner(&slide);
+        ok = SlidePassOnScreen(window, pass, size, lookAhead);
+        Sleep(kSlideStepWait);
+        if (ok && !pass.arrived) {
+            ReleaseComposedPicture(&lookAhead);
+            lookAhead = ComposeFrame(window, pass.step.x, pass.step.y);
+        }
+    }
+    ReleaseComposedPicture(&lookAhead);
+    return ok;
+}
+
+}  // namespace
+
+bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
+    RECT workArea;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0))
+        return false;
+    Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!GifLoader(AnimationFile) || !FrameListHead)
+        return Abandon();
+    BuildGlobalPalette();
+    Size size{ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight};
+    Point workAreaCorner{workArea.left, workArea.top};
+    Point start = AnimationCellCorner(int(StartPlacement), screen, workAreaCorner, size);
+    Point target = AnimationCellCorner(int(EndPlacement), screen, workAreaCorner, size);
+    SetWindowRectAt(start, size);
+    FrameCursor = FrameListHead;
+    if (!PrepareFrame() || !ReplaceBitmap(&FullScreenSnapshot, CaptureScreen(ActivePalette)) ||
+        !ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, ActivePalette)) ||
+        !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(size.cx, size.cy)))
+        return Abandon();
+    StageFromSnapshot();
+
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "AnimationClass", nullptr, WS_POPUP,
+                                  start.x, start.y, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+    StageWindow = window;
+    if (!window)
+        return false;
+    ShowWindow(window, showCommand);
+    DrawFirstPicture(window);
+    if (!SlideToEndCell(window, start, target, size))
+        return Abandon();
+
+    Sleep(kArrivalWait);
+    // Whatever the slide left on other windows is repainted.
+    InvalidateRect(nullptr, nullptr, TRUE);
+    if (!CutBackgroundFromFullScreen())
+        return Abandon();
+    StageFromSnapshot();
+    ShowWindow(window, SW_SHOW);
+    return true;
+}

@@ -1,0 +1,18 @@
+// Background sound: one packaged WAV or MIDI file played once through the media control
+// interface from start-up until the show ends.
+#pragma once
+
+#include <windows.h>
+#include <mmsystem.h>
+
+enum SoundKind { kSoundMidi, kSoundWave };
+
+extern MCIDEVICEID MidiDevice;   // open "sequencer" device, 0 when none
+extern MCIDEVICEID WaveDevice;   // open "waveaudio" device, 0 when none
+
+// 0 when the sound is playing, otherwise the MCI error code after it has been reported.
+DWORD StartSound(SoundKind kind, const char* file);
+// Closes whichever device is open; true when a close failed.
+bool StopSound();
+// Shows the platform's text for a non-zero MCI error code in the "Error" box.
+void ReportMciError(DWORD code);
