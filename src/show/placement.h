@@ -15,8 +15,6 @@
 // PlacementCode: 0 centre, 1 top left, 2 middle left, 3 bottom left, 4 top centre,
 // 5 bottom centre, 6 top right, 7 middle right, 8 bottom right. A code outside 0..8 (a
 // stored value above 9 reaches the player unresolved) is placed at the centre.
-constexpr int kPlacementCentre = 0;
-constexpr int kPlacementBottomRight = 8;
 
 // Corner of a window of the given size in a cell of the full screen (message window square
 // and About dialog).

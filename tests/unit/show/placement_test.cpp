@@ -187,18 +187,4 @@ TEST(SlidePath, EveryPairOfCellsArrives) {
     }
 }
 
-TEST(SlideState, StepByStepMatchesTheLoopsView) {
-    // What CreateAnimationWindow sees pass by pass: the state carries the corner and step.
-    SlideState state = StartSlide({0, 0}, {0, 0}, {824, 668});
-    EXPECT_EQ((Point{27, 22}), state.step);
-    SlidePass pass = NextSlideCorner(&state);
-    EXPECT_EQ(0, pass.index);
-    EXPECT_EQ((Point{0, 0}), state.corner);
-    pass = NextSlideCorner(&state);
-    EXPECT_EQ(1, pass.index);
-    EXPECT_EQ((Point{27, 22}), state.corner);
-    EXPECT_EQ(2, state.index);
-    EXPECT_FALSE(state.arrived);
-}
-
 }  // namespace
