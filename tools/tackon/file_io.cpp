@@ -29,8 +29,12 @@ fs::path TemporaryNameBeside(const fs::path& target) {
 bool ReadWholeFile(const std::string& path, const char* what, std::vector<uint8_t>* bytes,
                    std::string* error) {
     std::error_code ec;
-    if (!fs::is_regular_file(fs::path(path), ec)) {
+    if (!fs::exists(fs::path(path), ec)) {
         *error = std::string("cannot read ") + what + " '" + path + "': no such file";
+        return false;
+    }
+    if (!fs::is_regular_file(fs::path(path), ec)) {
+        *error = std::string("cannot read ") + what + " '" + path + "': not a file";
         return false;
     }
     std::ifstream in(fs::path(path), std::ios::binary);
@@ -54,7 +58,7 @@ bool WriteFileAtomically(const std::string& path, const std::vector<const std::v
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out) {
-            *error = "cannot create '" + temporary.string() + "'";
+            *error = "cannot create a file beside '" + path + "' (missing or read-only folder?)";
             return false;
         }
         for (const std::vector<uint8_t>* block : blocks)

@@ -79,26 +79,6 @@ TEST(PackageTrailer, FieldsSitAtTheirOffsetsLittleEndian) {
     EXPECT_EQ(-220, back.captionRect[3]);
 }
 
-TEST(PackageTrailer, FontRecordFollowsTheLogfontLayout) {
-    FontRecord f;
-    std::memset(&f, 0, sizeof f);
-    f.height = -24;
-    f.weight = 700;
-    f.italic = 1;
-    f.charSet = 1;
-    std::strcpy(f.faceName, "Arial");
-    uint8_t bytes[kFontRecordSize];
-    EncodeFontRecord(f, bytes);
-    EXPECT_EQ(uint32_t(-24), Le32(bytes));
-    EXPECT_EQ(700u, Le32(bytes + 16));
-    EXPECT_EQ(1, bytes[20]);
-    EXPECT_EQ(1, bytes[23]);
-    EXPECT_EQ(0, std::memcmp(bytes + 28, "Arial\0", 6));
-    FontRecord back;
-    DecodeFontRecord(bytes, &back);
-    EXPECT_EQ(0, std::memcmp(&f, &back, sizeof f));
-}
-
 TEST(PackageRules, SignatureComparesThreeLettersExactly) {
     PackagePayloads p;
     PackageTrailerRecord t = ValidTrailer(10);
