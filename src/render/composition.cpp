@@ -1,0 +1,154 @@
+// The composition of the stage and the current frame off-screen: one routine builds the
+// client-sized composite, which ComposeFrame hands to its caller and the paint form copies
+// onto the window in one copy, so the stage is never seen without its frame.
+//
+// Owns: nothing long-lived; StageBitmap and the current frame are only read.
+//
+// A frame that cannot be drawn (no current frame, its FrameDib failed to build, an own
+// table without colours, or no pixels) leaves the composite showing the stage alone: the
+// frame bitmap is then never made, drawn or copied, so no undefined pixels reach the
+// window. Without a stage the composite starts black rather than undefined.
+#include "render/render_api.h"
+
+namespace {
+
+bool CurrentFrameIsDrawable() {
+    if (!FrameCursor || !FrameCursor->image || !CurrentFrameDib)
+        return false;
+    const FrameImage* frame = FrameCursor->image;
+    if (frame->width <= 0 || frame->height <= 0)
+        return false;
+    const BITMAPINFOHEADER* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(CurrentFrameDib));
+    if (!header)
+        return false;
+    const bool hasColours = header->biClrUsed != 0;
+    GlobalUnlock(CurrentFrameDib);
+    return hasColours;
+}
+
+HPALETTE SelectActivePalette(HDC dc) {
+    if (!ActivePalette)
+        return nullptr;
+    HPALETTE replaced = SelectPalette(dc, ActivePalette, FALSE);
+    RealizePalette(dc);
+    return replaced;
+}
+
+void SelectBackBackground(HDC dc, HPALETTE replaced) {
+    if (replaced)
+        SelectPalette(dc, replaced, TRUE);
+}
+
+// The composite in a memory context, with what must be put back before it is deleted.
+struct Composite {
+    HDC out;
+    HBITMAP bitmap;
+    HGDIOBJ outPrevious;
+    HPALETTE outPaletteReplaced;
+    RECT client;
+};
+
+// Puts the frame, drawn 1:1 into its own bitmap, onto Out at the shifted frame position.
+void DrawFrameOnto(HDC windowDc, HDC out, int dx, int dy) {
+    const FrameImage* frame = FrameCursor->image;
+    HDC frameDc = CreateCompatibleDC(windowDc);
+    HBITMAP frameBitmap = CreateCompatibleBitmap(windowDc, frame->width, frame->height);
+    if (frameDc && frameBitmap) {
+        HGDIOBJ previous = SelectObject(frameDc, frameBitmap);
+        HPALETTE replaced = SelectActivePalette(frameDc);
+        RECT whole = {0, 0, frame->width, frame->height};
+        DrawDib(frameDc, &whole, CurrentFrameDib, &whole, nullptr);
+        const int x = frame->left + dx;
+        const int y = frame->top + dy;
+        if (FrameHasTransparency) {
+            SelectObject(frameDc, previous);  // TransparentBlit selects the bitmap itself
+            TransparentBlit(out, frameBitmap, x, y, ActivePalette, frame);
+        } else {
+            BitBlt(out, x, y, frame->width, frame->height, frameDc, 0, 0, SRCCOPY);
+            SelectObject(frameDc, previous);
+        }
+        SelectBackBackground(frameDc, replaced);
+    }
+    if (frameDc)
+        DeleteDC(frameDc);
+    if (frameBitmap)
+        DeleteObject(frameBitmap);
+}
+
+// Builds the stage with the current frame over it; false when no composite could be made.
+bool BuildComposite(HDC windowDc, HWND window, int dx, int dy, Composite* c) {
+    *c = {};
+    GetClientRect(window, &c->client);
+    const int width = c->client.right - c->client.left;
+    const int height = c->client.bottom - c->client.top;
+    c->out = CreateCompatibleDC(windowDc);
+    c->bitmap = CreateCompatibleBitmap(windowDc, width, height);
+    if (!c->out || !c->bitmap) {
+        if (c->out)
+            DeleteDC(c->out);
+        if (c->bitmap)
+            DeleteObject(c->bitmap);
+        *c = {};
+        return false;
+    }
+    c->outPrevious = SelectObject(c->out, c->bitmap);
+    c->outPaletteReplaced = SelectActivePalette(c->out);
+
+    HDC stageDc = StageBitmap ? CreateCompatibleDC(windowDc) : nullptr;
+    HGDIOBJ stagePrevious = stageDc ? SelectObject(stageDc, StageBitmap) : nullptr;
+    if (stagePrevious)
+        BitBlt(c->out, 0, 0, width, height, stageDc, 0, 0, SRCCOPY);
+    else
+        PatBlt(c->out, 0, 0, width, height, BLACKNESS);
+    if (stagePrevious)
+        SelectObject(stageDc, stagePrevious);
+    if (stageDc)
+        DeleteDC(stageDc);
+
+    if (CurrentFrameIsDrawable())
+        DrawFrameOnto(windowDc, c->out, dx, dy);
+    return true;
+}
+
+}  // namespace
+
+ComposedPicture ComposeFrame(HWND window, int dx, int dy) {
+    ComposedPicture picture = {nullptr, nullptr};
+    HDC windowDc = GetDC(window);
+    if (!windowDc)
+        return picture;
+    Composite c;
+    if (BuildComposite(windowDc, window, dx, dy, &c)) {
+        SelectBackBackground(windowDc, SelectActivePalette(windowDc));
+        // The composite and ActivePalette stay selected in the returned context.
+        picture.dc = c.out;
+        picture.bitmap = c.bitmap;
+    }
+    ReleaseDC(window, windowDc);
+    return picture;
+}
+
+void ReleaseComposedPicture(ComposedPicture* picture) {
+    if (picture->dc) {
+        DeleteDC(picture->dc);
+        picture->dc = nullptr;
+    }
+    if (picture->bitmap) {
+        DeleteObject(picture->bitmap);
+        picture->bitmap = nullptr;
+    }
+}
+
+void PaintComposedFrame(HDC paintDc, HWND window) {
+    Composite c;
+    if (!BuildComposite(paintDc, window, 0, 0, &c))
+        return;
+    HPALETTE paintReplaced = SelectActivePalette(paintDc);
+    BitBlt(paintDc, 0, 0, c.client.right - c.client.left, c.client.bottom - c.client.top, c.out,
+           0, 0, SRCCOPY);
+    SelectBackBackground(c.out, c.outPaletteReplaced);
+    SelectBackBackground(paintDc, paintReplaced);
+    SelectObject(c.out, c.outPrevious);
+    DeleteDC(c.out);
+    DeleteObject(c.bitmap);
+}

@@ -1,0 +1,39 @@
+// ReleaseDrawingObjects: the long-lived drawing objects made from the loaded frame list,
+// freed by ReleaseAnimation after the list itself. Each is released only when set and set
+// to null, so a second call does nothing.
+//
+// Owns: the release of GlobalPalette, FramePalette, CurrentFrameDib, BackgroundSnapshot,
+// FullScreenSnapshot and StageBitmap. ActivePalette is only cleared: it names one of the
+// two palettes deleted here.
+#include "render/render_api.h"
+
+namespace {
+
+void DeleteBitmap(HBITMAP* bitmap) {
+    if (*bitmap) {
+        DeleteObject(*bitmap);
+        *bitmap = nullptr;
+    }
+}
+
+void DeletePalette(HPALETTE* palette) {
+    if (*palette) {
+        DeleteObject(*palette);
+        *palette = nullptr;
+    }
+}
+
+}  // namespace
+
+void ReleaseDrawingObjects() {
+    DeletePalette(&GlobalPalette);
+    DeletePalette(&FramePalette);
+    ActivePalette = nullptr;
+    if (CurrentFrameDib) {
+        GlobalFree(CurrentFrameDib);
+        CurrentFrameDib = nullptr;
+    }
+    DeleteBitmap(&BackgroundSnapshot);
+    DeleteBitmap(&FullScreenSnapshot);
+    DeleteBitmap(&StageBitmap);
+}

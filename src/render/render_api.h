@@ -1,0 +1,74 @@
+// The rendering operations the presenting windows call: frames to packed DIBs and
+// palettes, screen capture, the stage and its disposal methods, the current frame's
+// preparation, mask-based transparent drawing and the off-screen composition of stage and
+// frame. The state they work on is in render_state.h. Windows only.
+//
+// Every operation answers 1/0, a handle or null. What an operation returns belongs to the
+// caller; GDI objects made inside an operation are deleted before it returns.
+#pragma once
+
+#include <windows.h>
+
+#include "gif/frame_image.h"
+#include "render/render_state.h"
+
+// --- DIB conversion (dib_conversion.cpp) ---
+// A FrameDib of the frame in movable, zero-initialised global memory (free with
+// GlobalFree); null for a null frame or when memory runs out.
+HGLOBAL BuildFrameDib(const FrameImage* frame);
+// Inspection of a locked packed DIB.
+WORD DibColourCount(const BITMAPINFOHEADER* header);
+WORD DibColourTableSize(const BITMAPINFOHEADER* header);
+BYTE* DibBits(const BITMAPINFOHEADER* header);
+LONG DibHeight(const BITMAPINFOHEADER* header);
+// Draws the DIB's source rectangle to the destination rectangle; the scan-line count of the
+// drawing call, 0 for a null DIB or one without a colour table.
+int DrawDib(HDC dc, const RECT* destination, HGLOBAL dib, const RECT* source, HPALETTE palette);
+
+// --- Palettes (palettes.cpp) ---
+// The palette of a packed DIB's colour table (delete with DeleteObject); null when none.
+HPALETTE PaletteFromDib(HGLOBAL dib);
+// Sets GlobalPalette from the ScreenDescriptor's global table; 0 when there is none.
+int BuildGlobalPalette();
+
+// --- Screen capture (screen_capture.cpp) ---
+// A display-compatible bitmap of the screen rectangle; null for a null rectangle or on
+// failure. The palette, when given, is selected and realised while copying, never deleted.
+HBITMAP CaptureScreenRect(const RECT* rect, HPALETTE palette);
+HBITMAP CaptureScreen(HPALETTE palette);
+
+// --- Stage and disposal (stage.cpp) ---
+void StageFromSnapshot();
+void StageFromWindow(HWND window);
+// The stage after the frame at FrameCursor leaves with this disposal method.
+void ApplyDisposal(int disposal);
+
+// --- Frame preparation (frame_preparation.cpp) ---
+// Builds CurrentFrameDib and the palette of the frame at FrameCursor; 1 on success.
+int PrepareFrame();
+void ReleaseFrame();
+
+// --- Transparent drawing (transparent_blit.cpp) ---
+// Draws the frame bitmap (the frame drawn 1:1, selected into no context) at (x, y) of the
+// destination, leaving the destination untouched where the frame's pixel is its
+// transparent index. The frame bitmap keeps its pixels.
+void TransparentBlit(HDC destination, HBITMAP frameBitmap, int x, int y, HPALETTE palette,
+                     const FrameImage* frame);
+
+// --- Composition (composition.cpp) ---
+// A memory context with the client-sized composite bitmap selected into it.
+struct ComposedPicture {
+    HDC dc;
+    HBITMAP bitmap;
+};
+// The stage with the current frame drawn at (left + dx, top + dy); both members null on
+// failure. Release with ReleaseComposedPicture.
+ComposedPicture ComposeFrame(HWND window, int dx, int dy);
+// Deletes the picture's context, then its bitmap; a released picture is left empty.
+void ReleaseComposedPicture(ComposedPicture* picture);
+// The paint form: composes off-screen and copies the result onto the paint context in one
+// copy. Called between BeginPaint and EndPaint.
+void PaintComposedFrame(HDC paintDc, HWND window);
+
+// --- Drawing objects release (drawing_objects.cpp) ---
+// ReleaseDrawingObjects() is declared in gif/gif_loader.h; ReleaseAnimation calls it.
