@@ -39,12 +39,8 @@ void ReleasePackageView() {
     }
 }
 
-// Opens and maps the whole program file; its size goes to fileSize.
-static bool OpenPackageView(ULONGLONG* fileSize) {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
-        return false;
+// Opens and maps a whole package file; its size goes to fileSize.
+static bool OpenPackageView(const char* path, ULONGLONG* fileSize) {
     PackageFile = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (PackageFile == INVALID_HANDLE_VALUE)
@@ -83,8 +79,16 @@ static void TakeCaptionSettings(const PackagePayloads& payloads) {
 }
 
 bool LoadPackage() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length >= sizeof path)
+        return false;
+    return LoadPackageFrom(path);
+}
+
+bool LoadPackageFrom(const char* path) {
     ULONGLONG fileSize = 0;
-    if (!OpenPackageView(&fileSize))
+    if (!OpenPackageView(path, &fileSize))
         return false;
     DecodeTrailer(PackageView + (fileSize - kTrailerSize), &PackageTrailer);
     if (!SignatureMatches(PackageTrailer)) {

@@ -27,6 +27,8 @@ extern char* SoundFile;
 // Reads the trailer at the end of the program's own file and extracts every payload into a
 // hidden temporary file. false: no usable package (the caller shows the missing-package box).
 bool LoadPackage();
+// The same for a package file named by its path (LoadPackage passes the program's own).
+bool LoadPackageFrom(const char* path);
 int RandomInRange(int lo, int hi);
 
 // Temporary files (temp_files.cpp).

@@ -13,6 +13,7 @@
 #include "render/render_state.h"
 #include "show/animation_window.h"
 #include "show/frame_timer.h"
+#include "show/display_bitmap.h"
 #include "show/placement.h"
 
 namespace {

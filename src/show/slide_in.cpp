@@ -9,6 +9,7 @@
 #include "gif/gif_loader.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
+#include "show/display_bitmap.h"
 #include "show/placement.h"
 #include "sound/background_sound.h"
 
