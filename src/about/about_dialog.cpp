@@ -1,0 +1,164 @@
+// The About dialog: its dialog procedure with the DefDlgReentry re-entry, the initialisation
+// that resizes the dialog around the packaged logo and moves it to the end cell, and the
+// command handler that closes it and releases the logo.
+//
+// Owns AboutDialogHandle and DefDlgReentry. The logo window (logo_window.cpp) plays the logo
+// on the shared rendering state; the layout arithmetic is about_layout.cpp's.
+#include "about/about_dialog.h"
+
+#include "about/about_layout.h"
+#include "about/about_state.h"
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "render/render_api.h"
+#include "render/render_state.h"
+#include "resources/resource.h"
+#include "show/frame_timer.h"
+
+HWND AboutDialogHandle;
+// Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc
+// again first; that inner call clears it and answers FALSE so the default processing runs.
+static int DefDlgReentry;
+
+static const char kLogoClass[] = "LogoClass";
+
+namespace {
+
+Rect ToRect(const RECT& r) {
+    return {int(r.left), int(r.top), int(r.right), int(r.bottom)};
+}
+
+RECT ToRECT(const Rect& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+Rect ItemRect(HWND dialog, int id) {
+    RECT r = {};
+    GetWindowRect(GetDlgItem(dialog, id), &r);
+    return ToRect(r);
+}
+
+void PlaceItem(HWND dialog, int id, const Rect& r) {
+    SetWindowPos(GetDlgItem(dialog, id), nullptr, r.left, r.top, r.right - r.left,
+                 r.bottom - r.top, SWP_SHOWWINDOW);
+}
+
+void SetDialogIcons(HWND dialog) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+    HICON bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_REELBOX));
+    SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+    HICON smallIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_REELBOX));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+}
+
+// Grows or shrinks the dialog by the logo's excess over the banner, moves it top-most to the
+// EndPlacement cell and moves its controls with it.
+AboutLayout LayOutAroundLogo(HWND dialog) {
+    AboutLayoutInput in = {};
+    RECT dialogRect = {};
+    GetWindowRect(dialog, &dialogRect);
+    in.dialog = ToRect(dialogRect);
+    in.banner = ItemRect(dialog, IDC_ABOUT_BANNER);
+    in.credit = ItemRect(dialog, IDC_ABOUT_CREDIT);
+    in.okButton = ItemRect(dialog, IDOK);
+    in.line = ItemRect(dialog, IDC_ABOUT_RULE);
+    in.notice = ItemRect(dialog, IDC_ABOUT_LEGAL);
+    in.logo = {ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight};
+    in.dialogFrameX = GetSystemMetrics(SM_CXDLGFRAME);
+    in.dialogFrameY = GetSystemMetrics(SM_CYDLGFRAME);
+    in.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    in.screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    in.endPlacement = int(EndPlacement);
+    const AboutLayout out = ComputeAboutLayout(in);
+
+    SetWindowPos(dialog, HWND_TOPMOST, out.dialogCorner.x, out.dialogCorner.y,
+                 out.dialogSize.cx, out.dialogSize.cy, SWP_SHOWWINDOW);
+    PlaceItem(dialog, IDC_ABOUT_CREDIT, out.credit);
+    PlaceItem(dialog, IDC_ABOUT_RULE, out.line);
+    PlaceItem(dialog, IDC_ABOUT_LEGAL, out.notice);
+    PlaceItem(dialog, IDOK, out.okButton);
+    return out;
+}
+
+// Answers the dialog-procedure result of WM_INITDIALOG: FALSE when a logo was packaged but
+// cannot be played, after it has been released.
+INT_PTR InitAboutDialog(HWND dialog) {
+    AboutDialogHandle = dialog;
+    SetDialogIcons(dialog);
+    if (!PackageTrailer.logo.present)
+        return TRUE;
+    if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead) {
+        ReleaseAnimation();
+        return FALSE;
+    }
+    const AboutLayout layout = LayOutAroundLogo(dialog);
+    SetFocus(GetDlgItem(dialog, IDOK));
+    BuildGlobalPalette();
+    LogoFrameRect = ToRECT(layout.logoFrame);
+    WindowRect = ToRECT(layout.logoScreen);
+
+    FrameCursor = FrameListHead;
+    if (!PrepareFrame()) {
+        ReleaseAnimation();
+        return FALSE;
+    }
+    HWND logo = CreateWindowExA(0, kLogoClass, nullptr, WS_CHILD, layout.logoClient.x,
+                                layout.logoClient.y, ScreenDescriptor.screenWidth,
+                                ScreenDescriptor.screenHeight, dialog,
+                                reinterpret_cast<HMENU>(INT_PTR(IDC_ABOUT_LOGO)),
+                                ProgramInstance, nullptr);
+    StageWindow = logo;
+    if (logo) {
+        ShowWindow(logo, SW_SHOW);
+        UpdateWindow(logo);   // the first paint: the capture of the screen under the logo
+    }
+    return TRUE;
+}
+
+// OK, and Cancel (which Escape and the close box send too), close the dialog.
+LRESULT AboutCommand(HWND dialog, int id) {
+    if (id != IDOK && id != IDCANCEL)
+        return 0;
+    HWND logo = GetDlgItem(dialog, IDC_ABOUT_LOGO);
+    if (logo)
+        StopFrameTimer(logo);
+    ReleaseAnimation();
+    EndDialog(dialog, 1);
+    return 1;
+}
+
+LRESULT AboutHandler(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG: return InitAboutDialog(dialog);
+    case WM_COMMAND: AboutCommand(dialog, LOWORD(wParam)); return 0;
+    }
+    DefDlgReentry = 1;
+    return DefDlgProcA(dialog, message, wParam, lParam);
+}
+
+// The messages whose result a dialog procedure returns itself rather than through
+// DWLP_MSGRESULT.
+bool AnswersDirectly(UINT message) {
+    switch (message) {
+    case WM_INITDIALOG:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return true;
+    }
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (DefDlgReentry) {
+        DefDlgReentry = 0;
+        return FALSE;
+    }
+    if (AnswersDirectly(message))
+        return AboutHandler(dialog, message, wParam, lParam);
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, AboutHandler(dialog, message, wParam, lParam));
+    return TRUE;
+}

@@ -1,0 +1,119 @@
+// The logo window of the About dialog (class LogoClass): the first-paint capture of the
+// screen under it, the paint through the shared composition with the sunken frame round it,
+// the looping frame tick, the hand cursor and the click that opens LogoWebAddress.
+//
+// Owns LogoCaptured, LogoFrameRect and LogoWebAddress. The frames, the stage and the timer
+// are the shared rendering and timing state; the dialog releases them when it closes.
+#include "about/about_dialog.h"
+
+#include "about/about_state.h"
+#include "about/browser.h"
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "render/render_api.h"
+#include "render/render_state.h"
+#include "resources/resource.h"
+#include "show/frame_timer.h"
+
+#ifndef REELBOX_WEB_ADDRESS
+#error "REELBOX_WEB_ADDRESS is set by the build (the CMake cache variable of the same name)"
+#endif
+
+const char LogoWebAddress[] = REELBOX_WEB_ADDRESS;
+int LogoCaptured;
+RECT LogoFrameRect;
+
+namespace {
+
+// Takes the screen under the logo window as its snapshot and sets up the stage from it.
+// A failed capture or stage leaves LogoCaptured 0, so the next paint tries again; nothing
+// is then drawn from a missing bitmap.
+void CaptureUnderLogo() {
+    if (BackgroundSnapshot) {
+        DeleteObject(BackgroundSnapshot);
+        BackgroundSnapshot = nullptr;
+    }
+    BackgroundSnapshot = CaptureScreenRect(&WindowRect, ActivePalette);
+    if (!BackgroundSnapshot)
+        return;
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!display)
+        return;
+    if (StageBitmap) {
+        DeleteObject(StageBitmap);
+        StageBitmap = nullptr;
+    }
+    StageBitmap = CreateCompatibleBitmap(display, WindowRect.right - WindowRect.left,
+                                         WindowRect.bottom - WindowRect.top);
+    DeleteDC(display);
+    if (!StageBitmap)
+        return;
+    StageFromSnapshot();
+    LogoCaptured = 1;
+}
+
+void EdgeLogoOnDialog() {
+    HDC dialogDc = GetDC(AboutDialogHandle);
+    if (!dialogDc)
+        return;
+    DrawSunkenFrame(dialogDc, &LogoFrameRect);
+    ReleaseDC(AboutDialogHandle, dialogDc);
+}
+
+void PaintLogo(HWND window) {
+    // The first paint only captures and leaves the window invalid: the system sends the
+    // next paint as soon as no other message waits, and that one draws.
+    if (LogoCaptured != 1 && FrameCursor) {
+        CaptureUnderLogo();
+        return;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (dc && FrameCursor && LogoCaptured == 1) {
+        PaintComposedFrame(dc, window);
+        EdgeLogoOnDialog();
+    }
+    EndPaint(window, &paint);
+}
+
+// The logo's tick: like the animation's, but the first accepted tick arms the timer (the
+// logo window receives no activation) and after the last frame the first one follows.
+void AdvanceLogo(HWND window, UINT_PTR id) {
+    if (id != TimerId)
+        return;
+    if (TimerArmed <= 0) {
+        TimerArmed = 1;
+        InvalidateRect(window, nullptr, FALSE);
+        return;
+    }
+    if (!FrameCursor)
+        return;
+    DWORD now = GetTickCount();
+    DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
+    if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
+        return;
+    LastAdvanceTick = now;
+    ApplyDisposal(FrameCursor->control.disposal);
+    FrameCursor = FrameCursor->next ? FrameCursor->next : FrameListHead;
+    ReleaseFrame();
+    PrepareFrame();
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void ShowHandCursor(HWND window) {
+    HCURSOR hand = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDC_HAND_LINK));
+    SetClassLongPtrA(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(hand));
+}
+
+}  // namespace
+
+LRESULT CALLBACK LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: StartFrameTimer(window); return 0;
+    case WM_PAINT: PaintLogo(window); return 0;
+    case WM_TIMER: AdvanceLogo(window, wParam); return 0;
+    case WM_MOUSEMOVE: ShowHandCursor(window); break;
+    case WM_LBUTTONDOWN: OpenWebAddress(LogoWebAddress); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
