@@ -1,0 +1,14 @@
+// GifLoader: maps a GIF file and hands its bytes to the parser. The frames keep copies of
+// everything they need, so the mapping is closed before GifLoader returns.
+#include "gif/gif_loader.h"
+
+#include "gif/file_mapping.h"
+
+int GifLoader(const char* path) {
+    MappedFile mapped;
+    if (!MapWholeFile(path, &mapped))
+        return 0;
+    int result = GifLoadBytes(mapped.data, mapped.size);
+    UnmapWholeFile(&mapped);
+    return result;
+}

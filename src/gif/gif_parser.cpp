@@ -1,0 +1,175 @@
+// The GIF stream parser: the header, the logical screen descriptor with its global colour
+// table, and the blocks that follow, turned into the frame list by BuildFrameList.
+//
+// Owns: ScreenDescriptor, PendingControl and the load budget below (module-level; one load
+// at a time). Extensions other than the graphic control extension are skipped unread, so no
+// loop count is taken from the file.
+#include <cstdlib>
+#include <cstring>
+
+#include "gif/gif_loader.h"
+#include "gif/lzw_decoder.h"
+#include "gif/read_position.h"
+
+ScreenDescriptorRecord ScreenDescriptor;
+FrameControl PendingControl;
+
+namespace {
+
+// A load stops building frames, as if memory had run out, once its frames would cost more
+// than this together. The cost of a frame counts its raster, its column array with a rough
+// heap overhead per column, and its records, so that neither a few huge images nor a flood of
+// empty ones can exhaust memory. 256 MiB holds, for example, 60 full-HD-sized frames or
+// thousands of ordinary sprites; CreateFrameImage also refuses any single image over
+// 4096 x 4096 pixels.
+constexpr size_t kLoadBudget = size_t(256) << 20;
+constexpr size_t kColumnOverhead = sizeof(uint8_t*) + 32;
+
+size_t LoadCost;
+
+bool ChargeLoadBudget(int width, int height) {
+    size_t cost = sizeof(FrameImage) + sizeof(FrameNode) + size_t(width) * kColumnOverhead +
+                  size_t(width) * size_t(height);
+    if (cost > kLoadBudget - LoadCost)
+        return false;
+    LoadCost += cost;
+    return true;
+}
+
+int ReadUnsigned16(ReadPosition* pos) {
+    int low = TakeByte(pos);
+    return low | TakeByte(pos) << 8;
+}
+
+int ReadColourTable(ReadPosition* pos, int count, uint8_t* red, uint8_t* green,
+                    uint8_t* blue) {
+    for (int i = 0; i < count; ++i) {
+        red[i] = uint8_t(TakeByte(pos));
+        green[i] = uint8_t(TakeByte(pos));
+        blue[i] = uint8_t(TakeByte(pos));
+    }
+    return 1;
+}
+
+int ReadScreenHeader(ReadPosition* pos) {
+    uint8_t header[6];
+    TakeBytes(pos, header, 6);
+    if (std::memcmp(header, "GIF", 3) != 0 ||
+        (std::memcmp(header + 3, "87a", 3) != 0 && std::memcmp(header + 3, "89a", 3) != 0))
+        return 0;
+    ScreenDescriptorRecord& s = ScreenDescriptor;
+    s.screenWidth = ReadUnsigned16(pos);
+    s.screenHeight = ReadUnsigned16(pos);
+    int packed = TakeByte(pos);
+    s.backgroundIndex = TakeByte(pos);
+    s.aspectRatio = TakeByte(pos);
+    s.globalColourCount = 2 << (packed & 7);
+    s.colourResolution = ((packed >> 4) & 7) + 1;
+    s.hasGlobalTable = (packed >> 7) & 1;
+    if (s.hasGlobalTable)
+        ReadColourTable(pos, s.globalColourCount, s.globalRed, s.globalGreen, s.globalBlue);
+    return 1;
+}
+
+void ReadExtension(ReadPosition* pos, int label, int* transparentCandidate) {
+    if (label == 0xF9) {
+        // A first sub-block shorter than 4 bytes supplies zeros for the bytes it lacks; the
+        // buffer is cleared first, and the sub-block reader never takes more than the
+        // sub-block's own length, so the parser stays inside this extension.
+        uint8_t block[256] = {0};
+        int length = ReadSubBlock(pos, block);
+        int packed = block[0];
+        PendingControl.disposal = (packed >> 2) & 7;
+        PendingControl.userInput = (packed >> 1) & 1;
+        PendingControl.delay = block[1] | block[2] << 8;
+        PendingControl.hasTransparency = packed & 1;
+        if (packed & 1)
+            *transparentCandidate = block[3];
+        if (length == 0)
+            return;
+    }
+    SkipSubBlocks(pos);
+}
+
+FrameImage* ReadNextImage(ReadPosition* pos) {
+    TerminatorSeen = 0;
+    int transparentCandidate = -1;
+    for (;;) {
+        int introducer = TakeByte(pos);
+        if (introducer == 0 || introducer == 0x3B)
+            return nullptr;
+        if (introducer == 0x2C)
+            break;
+        if (introducer == 0x21)
+            ReadExtension(pos, TakeByte(pos), &transparentCandidate);
+        // Any other byte between blocks is skipped.
+    }
+
+    int left = ReadUnsigned16(pos);
+    int top = ReadUnsigned16(pos);
+    int width = ReadUnsigned16(pos);
+    int height = ReadUnsigned16(pos);
+    int packed = TakeByte(pos);
+    if (!ChargeLoadBudget(width, height))
+        return nullptr;
+    FrameImage* image = CreateFrameImage(width, height);
+    if (!image)
+        return nullptr;
+    image->left = left;
+    image->top = top;
+    image->interlaced = (packed >> 6) & 1;
+    image->usesGlobalTable = (packed & 0x80) ? 0 : 1;
+
+    if (packed & 0x80) {
+        // Entries beyond the size of a local table are black; only pixels with indices
+        // outside the table reach them.
+        uint8_t red[256] = {0}, green[256] = {0}, blue[256] = {0};
+        ReadColourTable(pos, 2 << (packed & 7), red, green, blue);
+        DecodeImage(image, pos, width, height, red, green, blue, image->interlaced);
+    } else {
+        DecodeImage(image, pos, width, height, ScreenDescriptor.globalRed,
+                    ScreenDescriptor.globalGreen, ScreenDescriptor.globalBlue,
+                    image->interlaced);
+    }
+    if (transparentCandidate != -1)
+        SetTransparentIndex(image, transparentCandidate);
+    return image;
+}
+
+FrameNode* BuildFrameList(ReadPosition* pos) {
+    FrameNode* first = nullptr;
+    FrameNode* last = nullptr;
+    LoadCost = 0;
+    while (PeekByte(pos) != 0x3B && PeekByte(pos) != 0) {
+        PendingControl = FrameControl{0, 0, 0, 0};
+        FrameImage* image = ReadNextImage(pos);
+        if (!image)
+            break;
+        FrameNode* node = static_cast<FrameNode*>(std::malloc(sizeof(FrameNode)));
+        if (!node) {
+            FreeFrameImage(image);
+            FreeFrameList(first);
+            return nullptr;
+        }
+        node->image = image;
+        node->control = PendingControl;
+        node->next = nullptr;
+        node->previous = last;
+        if (last)
+            last->next = node;
+        else
+            first = node;
+        last = node;
+    }
+    return first;
+}
+
+}  // namespace
+
+int GifLoadBytes(const uint8_t* data, size_t size) {
+    ReadPosition pos = {data, data + size};
+    if (!ReadScreenHeader(&pos))
+        return 0;
+    FrameListHead = BuildFrameList(&pos);
+    return FrameListHead != nullptr;
+}

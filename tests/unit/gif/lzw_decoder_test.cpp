@@ -1,0 +1,279 @@
+// The LZW decoder and the row fill: code width growth, clear and end codes, the table limits,
+// interlaced order, colour marks, and the mends for corrupt streams.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "gif/lzw_decoder.h"
+#include "gif_test_support.h"
+
+namespace {
+
+const uint8_t kNoColours[256] = {0};
+// Bytes that follow the image data in every test stream: a decoder that reads past the
+// image's terminator would take them as another sub-block.
+const Bytes kGuard = {0x02, 0xAA, 0xBB, 0x00};
+
+struct Decoded {
+    FrameImage* image;
+    size_t consumed;  // bytes of data taken by DecodeImage
+};
+
+Decoded DecodeData(const Bytes& data, int width, int height, bool interlaced = false) {
+    Bytes stream = data;
+    Append(&stream, kGuard);
+    FrameImage* image = CreateFrameImage(width, height);
+    ReadPosition pos = {stream.data(), stream.data() + stream.size()};
+    EXPECT_EQ(DecodeImage(image, &pos, width, height, kNoColours, kNoColours, kNoColours,
+                          interlaced ? 1 : 0),
+              1);
+    return {image, size_t(pos.cursor - stream.data())};
+}
+
+Bytes ImageData(int minimumCodeSize, const Bytes& codes, int blockSize = 255) {
+    Bytes data = {uint8_t(minimumCodeSize)};
+    Append(&data, PackSubBlocks(codes, blockSize));
+    return data;
+}
+
+Bytes Encoded(const std::vector<int>& values, int minimumCodeSize,
+              const LzwOptions& options = LzwOptions(), int blockSize = 255) {
+    return ImageData(minimumCodeSize, LzwEncode(values, minimumCodeSize, options), blockSize);
+}
+
+}  // namespace
+
+TEST(LzwDecoder, InterlacedImagesFillRowsInPassOrder) {
+    const std::vector<std::vector<int>> orders = {
+        {0, 8, 4, 2, 6, 1, 3, 5, 7, 9}, {0, 2, 1}, {0, 1}, {0}};
+    for (const auto& order : orders) {
+        int height = int(order.size());
+        // The k-th row in stream order holds the value k (two columns wide).
+        std::vector<int> values;
+        for (int k = 0; k < height; ++k)
+            values.insert(values.end(), {k, k});
+        Decoded d = DecodeData(Encoded(values, 4), 2, height, true);
+        for (int k = 0; k < height; ++k) {
+            EXPECT_EQ(GetPixel(d.image, 0, order[size_t(k)]), k) << "height " << height;
+            EXPECT_EQ(GetPixel(d.image, 1, order[size_t(k)]), k) << "height " << height;
+        }
+        EXPECT_EQ(d.consumed, Encoded(values, 4).size());
+        FreeFrameImage(d.image);
+    }
+}
+
+TEST(LzwDecoder, LeadingAndRepeatedClearCodesChangeNothing) {
+    std::vector<int> values = RandomPixels(600, 16, 3);
+    LzwOptions repeated;
+    repeated.leadingClears = 3;
+    repeated.clearEvery = 7;
+    for (const LzwOptions& options : {LzwOptions(), repeated}) {
+        Decoded d = DecodeData(Encoded(values, 4, options), 30, 20);
+        EXPECT_EQ(RowMajor(d.image), values);
+        FreeFrameImage(d.image);
+    }
+}
+
+// Literal codes only, written with widths stated independently of the decoder: with minimum
+// code size 8 the k-th code (from 1) adds entry 256 + k from k = 2 on, so the width is 9 bits
+// up to code 255, 10 from the code read at nextCode 512, 11 from 1024, 12 from 2048, and stays
+// 12 once the table is full at 4096.
+TEST(LzwDecoder, CodeWidthGrowsAt512And1024And2048AndStaysAtFullTable) {
+    const int count = 5000;
+    CodeWriter writer;
+    PutCode(&writer, 256, 9);
+    for (int k = 1; k <= count; ++k) {
+        int width = k < 256 ? 9 : k < 768 ? 10 : k < 1792 ? 11 : 12;
+        PutCode(&writer, (k * 7) % 256, width);
+    }
+    PutCode(&writer, 257, 12);
+    Decoded d = DecodeData(ImageData(8, FinishCodes(&writer)), count, 1);
+    int wrong = 0;
+    for (int k = 1; k <= count; ++k)
+        wrong += GetPixel(d.image, k - 1, 0) != (k * 7) % 256;
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(d.consumed, ImageData(8, FinishCodes(&writer)).size());
+    FreeFrameImage(d.image);
+}
+
+TEST(LzwDecoder, FullTableWithoutClearAndTinySubBlocksDecodeExactly) {
+    std::vector<int> values = RandomPixels(200 * 150, 256, 11);
+    LzwOptions noClear;
+    noClear.clearWhenFull = false;
+    // Sub-blocks of one byte cannot complete a 12-bit code on their own.
+    for (int blockSize : {255, 1, 2}) {
+        for (const LzwOptions& options : {LzwOptions(), noClear}) {
+            Bytes data = Encoded(values, 8, options, blockSize);
+            Decoded d = DecodeData(data, 200, 150);
+            EXPECT_EQ(RowMajor(d.image), values) << "block size " << blockSize;
+            EXPECT_EQ(d.consumed, data.size());
+            FreeFrameImage(d.image);
+        }
+    }
+}
+
+TEST(LzwDecoder, CodeEqualToNextCodeRepeatsPreviousStringAndItsFirstValue) {
+    // Minimum code size 2: clear 4, end 5. After the first code nextCode is 6; code 6 is the
+    // string of code 1 followed by its own first value. Entry 7 (6 + 2) brings nextCode to 8,
+    // so the codes after it are 4 bits wide.
+    CodeWriter writer;
+    for (int code : {4, 1, 6, 2})
+        PutCode(&writer, code, 3);
+    for (int code : {7, 5})
+        PutCode(&writer, code, 4);
+    Decoded d = DecodeData(ImageData(2, FinishCodes(&writer)), 7, 1);
+    EXPECT_EQ(RowMajor(d.image), (std::vector<int>{1, 1, 1, 2, 1, 1, 2}));
+    FreeFrameImage(d.image);
+}
+
+TEST(LzwDecoder, EndCodeFillingTheLastSubBlockStopsAtItsTerminator) {
+    // clear, five literals and the end code take 3+3+3+3+4+4+4 = 24 bits: exactly 3 bytes,
+    // so reading the end code fetches the terminator.
+    CodeWriter writer;
+    PutCode(&writer, 4, 3);
+    for (int value : {0, 1, 2})
+        PutCode(&writer, value, 3);
+    for (int value : {3, 1})
+        PutCode(&writer, value, 4);
+    PutCode(&writer, 5, 4);
+    Bytes codes = FinishCodes(&writer);
+    ASSERT_EQ(codes.size(), 3u);
+    Bytes data = ImageData(2, codes);
+    for (int width : {5, 9}) {  // complete image, and an image the end code cuts short
+        Decoded d = DecodeData(data, width, 1);
+        EXPECT_EQ(d.consumed, data.size()) << "width " << width;
+        EXPECT_EQ(GetPixel(d.image, 4, 0), 1);
+        EXPECT_EQ(d.image->usedColourCount, 4);
+        FreeFrameImage(d.image);
+    }
+    // The end result stays: further requests read nothing.
+    Bytes stream = data;
+    Append(&stream, kGuard);
+    ReadPosition pos = {stream.data() + 1, stream.data() + stream.size()};
+    LzwStart(&pos, 2);
+    int values = 0;
+    while (LzwNext(&pos) >= 0)
+        ++values;
+    EXPECT_EQ(values, 5);
+    EXPECT_EQ(LzwNext(&pos), kLzwEndCode);
+    EXPECT_EQ(size_t(pos.cursor - stream.data()), data.size());
+}
+
+TEST(LzwDecoder, UsedColourCountIsOneAboveTheHighestValue) {
+    std::vector<int> values = RandomPixels(64, 57, 5);
+    values[10] = 57;
+    Decoded d = DecodeData(Encoded(values, 8), 8, 8);
+    EXPECT_EQ(d.image->usedColourCount, 58);
+    EXPECT_EQ(d.image->unseenMark[57], 0);
+    EXPECT_EQ(d.image->unseenMark[58], 1);
+    FreeFrameImage(d.image);
+
+    Decoded empty = DecodeData(ImageData(8, {}), 8, 8);  // no codes at all
+    EXPECT_EQ(empty.image->usedColourCount, 0);
+    EXPECT_EQ(RowMajor(empty.image), std::vector<int>(64, 0));
+    EXPECT_EQ(empty.consumed, 2u);
+    FreeFrameImage(empty.image);
+}
+
+TEST(LzwDecoder, EmptyImagesMarkValuesWithoutStoring) {
+    Bytes data = Encoded({5, 7, 9}, 4);
+    Decoded noRows = DecodeData(data, 3, 0);  // exactly one value
+    EXPECT_EQ(noRows.image->usedColourCount, 6);
+    EXPECT_EQ(noRows.image->unseenMark[7], 1);
+    EXPECT_EQ(noRows.consumed, data.size());
+    Decoded noColumns = DecodeData(data, 0, 3);  // every value up to the end
+    EXPECT_EQ(noColumns.image->usedColourCount, 10);
+    EXPECT_EQ(noColumns.image->unseenMark[7], 0);
+    EXPECT_EQ(noColumns.consumed, data.size());
+    FreeFrameImage(noRows.image);
+    FreeFrameImage(noColumns.image);
+}
+
+TEST(LzwDecoder, SurplusValuesAreSkippedUpToTheTerminator) {
+    std::vector<int> values = RandomPixels(500, 16, 9);
+    Bytes data = Encoded(values, 4, LzwOptions(), 20);
+    Decoded d = DecodeData(data, 4, 4);
+    EXPECT_EQ(RowMajor(d.image), std::vector<int>(values.begin(), values.begin() + 16));
+    EXPECT_EQ(d.consumed, data.size());
+    FreeFrameImage(d.image);
+}
+
+TEST(LzwDecoder, DataCutShortKeepsWhatWasDecoded) {
+    std::vector<int> values = RandomPixels(400, 256, 21);
+    Bytes codes = LzwEncode(values, 8);
+    // Two whole sub-blocks of 100 bytes, then the terminator: the rest of the image is 0.
+    Bytes data = {8};
+    Append(&data, PackSubBlocks(Bytes(codes.begin(), codes.begin() + 200), 100));
+    Decoded d = DecodeData(data, 20, 20);
+    std::vector<int> got = RowMajor(d.image);
+    size_t decoded = 0;
+    while (decoded < got.size() && got[decoded] == values[decoded])
+        ++decoded;
+    EXPECT_GT(decoded, 100u);
+    EXPECT_LT(decoded, 400u);
+    EXPECT_EQ(std::accumulate(got.begin() + long(decoded), got.end(), 0), 0);
+    EXPECT_EQ(d.consumed, data.size());
+    FreeFrameImage(d.image);
+}
+
+// Corrupt streams stay inside the tables and the raster, and the read position still ends
+// after the image's terminator.
+TEST(LzwDecoder, CorruptStreamsAreClippedOrEnded) {
+    // Minimum code size 12 cannot fit a 4096-entry table: the data is skipped unread.
+    Bytes tooWide = {12};
+    Append(&tooWide, PackSubBlocks(Bytes(300, 0x5A), 255));
+    Decoded skipped = DecodeData(tooWide, 4, 4);
+    EXPECT_EQ(skipped.consumed, tooWide.size());
+    EXPECT_EQ(skipped.image->usedColourCount, 0);
+    FreeFrameImage(skipped.image);
+
+    // Minimum code size 11: values above 255 keep their low 8 bits.
+    CodeWriter wide;
+    for (int code : {2048, 300, 1000, 2049})
+        PutCode(&wide, code, 12);
+    Decoded clipped = DecodeData(ImageData(11, FinishCodes(&wide)), 2, 1);
+    EXPECT_EQ(RowMajor(clipped.image), (std::vector<int>{44, 232}));
+    EXPECT_EQ(clipped.image->usedColourCount, 233);
+    FreeFrameImage(clipped.image);
+
+    // A first code beyond the roots names no string: the fill ends, nothing is stored.
+    CodeWriter beyond;
+    for (int code : {4, 7, 1, 1, 5})
+        PutCode(&beyond, code, 3);
+    Decoded ended = DecodeData(ImageData(2, FinishCodes(&beyond)), 3, 1);
+    EXPECT_EQ(ended.image->usedColourCount, 0);
+    EXPECT_EQ(ended.consumed, ImageData(2, FinishCodes(&beyond)).size());
+    FreeFrameImage(ended.image);
+
+    // Minimum code size 0 and 1 decode within the table.
+    for (int size : {0, 1}) {
+        Bytes data = {uint8_t(size)};
+        Append(&data, PackSubBlocks(Bytes(40, 0xC6), 255));
+        Decoded small = DecodeData(data, 16, 16);
+        EXPECT_LE(small.image->usedColourCount, 2);
+        EXPECT_EQ(small.consumed, data.size());
+        FreeFrameImage(small.image);
+    }
+}
+
+TEST(LzwDecoder, SelfReferencingEntryEndsWithCorruptTable) {
+    // Code 259 arrives while nextCode is 258, so entry 258 is made and 259 becomes the
+    // previous code; the literal 0 that follows then makes entry 259 its own prefix.
+    CodeWriter writer;
+    for (int code : {256, 0, 259, 0, 259})
+        PutCode(&writer, code, 9);
+    Bytes data = ImageData(8, FinishCodes(&writer));
+    Append(&data, kGuard);
+    ReadPosition pos = {data.data() + 1, data.data() + data.size()};
+    LzwStart(&pos, 8);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(LzwNext(&pos), 0);
+    EXPECT_EQ(LzwNext(&pos), kLzwCorrupt);
+    const uint8_t* stoppedAt = pos.cursor;
+    EXPECT_EQ(LzwNext(&pos), kLzwCorrupt);
+    EXPECT_EQ(pos.cursor, stoppedAt);
+
+    Decoded d = DecodeData(ImageData(8, FinishCodes(&writer)), 100, 1);
+    EXPECT_EQ(d.consumed, ImageData(8, FinishCodes(&writer)).size());
+    FreeFrameImage(d.image);
+}
