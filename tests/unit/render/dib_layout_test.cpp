@@ -111,17 +111,6 @@ TEST_F(DibLayoutTest, SeventeenColoursKeepExactlySeventeenEntriesAndBytePerPixel
               (std::vector<uint8_t>{16, 0, 7, 15, 1, 0, 0, 0}));
 }
 
-TEST_F(DibLayoutTest, LocalComponentsKeepTheirLowEightBits) {
-    FrameImage* frame = Keep(MakeFlatFrame(1, 1, 0, 0, {0, 0}, 0));
-    frame->red[1] = 0x1FF;
-    frame->green[1] = 0x180;
-    frame->blue[1] = 0x201;
-    std::vector<uint8_t> bytes = Build(frame, screen);
-    EXPECT_EQ(bytes[44], 0x01);
-    EXPECT_EQ(bytes[45], 0x80);
-    EXPECT_EQ(bytes[46], 0xFF);
-}
-
 TEST_F(DibLayoutTest, GlobalTableFrameTakesGlobalColourCountEvenWithoutAGlobalTable) {
     // Colours left over from an earlier load; this file has no global table of its own.
     std::vector<uint32_t> earlier;
@@ -180,10 +169,6 @@ TEST_F(DibLayoutTest, OwnTableWithNoColoursHasNoTableAndIsNotDrawable) {
     FrameImage* empty = Keep(MakeFlatFrame(0, 4, 0, 0, {0, 0}, 0));
     EXPECT_FALSE(FrameDibIsDrawable(LayoutOf(empty, screen)));
     EXPECT_TRUE(FrameDibIsDrawable(LayoutOf(Keep(MakeFlatFrame(1, 1, 0, 0, {0}, 0)), screen)));
-}
-
-TEST_F(DibLayoutTest, NullFrameHasNoLayout) {
-    FrameDibLayout layout;
     EXPECT_EQ(ComputeFrameDibLayout(nullptr, screen, &layout), 0);
 }
 
