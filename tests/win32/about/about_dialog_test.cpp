@@ -1,0 +1,514 @@
+// The About dialog in this process under Wine: the template kept without a logo, the layout
+// and placement round a logo, the first-paint capture and the looping logo, the hand cursor,
+// the close that releases everything, and a long run of the looping logo that must leave
+// the number of live drawing objects and the memory flat.
+//
+// The dialog is made modeless here (CreateDialogParamA with the player's AboutDialogProc) so
+// the test can pump its messages and look at it while it runs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "about/about_dialog.h"
+#include "about/about_state.h"
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "gif_writer.h"
+#include "import_patch.h"
+#include "render/render_state.h"
+#include "resources/resource.h"
+#include "show/frame_timer.h"
+
+namespace {
+
+// ---- Logos ---------------------------------------------------------------------------
+
+struct LogoFrame {
+    int disposal;
+    int delay;
+    int transparentIndex;   // -1: none
+    int localTableBits;     // -1: the global table
+    int colourBase;         // pixels are colourBase + (x + y) % 8
+};
+
+Bytes MakeLogo(int width, int height, const std::vector<LogoFrame>& frames) {
+    Bytes out;
+    PutHeader(&out, width, height, true, 7);
+    for (const LogoFrame& f : frames) {
+        PutGraphicControl(&out, f.disposal, f.delay, f.transparentIndex);
+        ImageSpec image;
+        image.width = width;
+        image.height = height;
+        image.localTableBits = f.localTableBits;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                image.pixels.push_back(f.colourBase + (x + y) % 8);
+        PutImage(&out, image);
+    }
+    out.push_back(0x3B);
+    return out;
+}
+
+std::string TempPath(const char* name) {
+    char folder[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, folder);
+    return std::string(folder) + name + std::to_string(GetCurrentProcessId()) + ".gif";
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+// Runs the message loop for the given time; `each` is called after every message.
+template <typename F>
+void Pump(DWORD ms, F each) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        MSG message;
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+            each();
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+}
+
+void Pump(DWORD ms) {
+    Pump(ms, [] {});
+}
+
+RECT ClientRectOf(HWND dialog, HWND item) {
+    RECT r = {};
+    GetWindowRect(item, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+LONG Width(const RECT& r) { return r.right - r.left; }
+LONG Height(const RECT& r) { return r.bottom - r.top; }
+
+std::string Describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
+           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
+}
+
+#define EXPECT_RECT(expected, actual) EXPECT_EQ(Describe(expected), Describe(actual))
+
+RECT Shifted(RECT r, int dx, int dy) {
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+// The template's geometry as the dialog shows it without a logo.
+struct TemplateGeometry {
+    RECT dialog, banner, credit, line, ok, notice;   // controls in client coordinates
+};
+
+// ---- The fixture ----------------------------------------------------------------------
+
+class AboutDialog : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ProgramInstance = GetModuleHandleA(nullptr);
+        WNDCLASSA logoClass = {};
+        logoClass.lpfnWndProc = LogoWindowProc;
+        logoClass.hInstance = ProgramInstance;
+        logoClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        logoClass.lpszClassName = "LogoClass";
+        RegisterClassA(&logoClass);
+    }
+
+    void SetUp() override {
+        // Each dialog here stands for the one dialog of a fresh player process.
+        LogoCaptured = 0;
+        PackageTrailer = {};
+        EndPlacement = 8;
+        LogoFile = nullptr;
+        logoPath_ = TempPath("reelbox-logo-");
+    }
+
+    void TearDown() override {
+        Close();
+        ReleaseAnimation();
+        DeleteFileA(logoPath_.c_str());
+    }
+
+    void UseLogo(const Bytes& gif) {
+        WriteBytes(logoPath_, gif);
+        PackageTrailer.logo.present = 1;
+        LogoFile = &logoPath_[0];
+    }
+
+    HWND Open() {
+        dialog_ = CreateDialogParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr,
+                                     AboutDialogProc, 0);
+        return dialog_;
+    }
+
+    void Close() {
+        if (!dialog_)
+            return;
+        if (IsWindow(dialog_)) {
+            SendMessageA(dialog_, WM_COMMAND, IDCANCEL, 0);
+            DestroyWindow(dialog_);
+        }
+        dialog_ = nullptr;
+    }
+
+    TemplateGeometry ReadTemplate() {
+        const unsigned present = PackageTrailer.logo.present;
+        PackageTrailer.logo.present = 0;
+        HWND d = Open();
+        TemplateGeometry g = {};
+        GetWindowRect(d, &g.dialog);
+        g.banner = ClientRectOf(d, GetDlgItem(d, IDC_ABOUT_BANNER));
+        g.credit = ClientRectOf(d, GetDlgItem(d, IDC_ABOUT_CREDIT));
+        g.line = ClientRectOf(d, GetDlgItem(d, IDC_ABOUT_RULE));
+        g.ok = ClientRectOf(d, GetDlgItem(d, IDOK));
+        g.notice = ClientRectOf(d, GetDlgItem(d, IDC_ABOUT_LEGAL));
+        Close();
+        PackageTrailer.logo.present = present;
+        return g;
+    }
+
+    std::string logoPath_;
+    HWND dialog_ = nullptr;
+};
+
+int FrameIndex(const FrameNode* node) {
+    int index = 0;
+    for (const FrameNode* n = FrameListHead; n; n = n->next, ++index)
+        if (n == node)
+            return index;
+    return -1;
+}
+
+// ---- Template, layout and placement ---------------------------------------------------
+
+TEST_F(AboutDialog, WithoutALogoTheTemplateStaysAtTheTopLeftAndAnswersThroughMsgResult) {
+    HWND d = Open();
+    ASSERT_NE(nullptr, d);
+    RECT r = {};
+    GetWindowRect(d, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+    // WM_GETTEXT's length comes back through DWLP_MSGRESULT after the default processing.
+    char caption[32] = "";
+    EXPECT_EQ(7, GetWindowTextA(d, caption, sizeof caption));
+    EXPECT_STREQ("Reelbox", caption);
+    EXPECT_NE(0, SendMessageA(d, WM_GETICON, ICON_BIG, 0));
+    EXPECT_NE(0, SendMessageA(d, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ABOUT_BANNER)));
+    EXPECT_EQ(nullptr, FrameListHead);
+    EXPECT_EQ(d, AboutDialogHandle);
+}
+
+TEST_F(AboutDialog, ALogoResizesTheDialogMovesItToTheEndCellAndMovesTheControls) {
+    const TemplateGeometry t = ReadTemplate();
+    const int w = Width(t.banner) + 40, h = Height(t.banner) + 10;
+    UseLogo(MakeLogo(w, h, {{1, 5, -1, -1, 0}, {1, 5, -1, -1, 8}}));
+    EndPlacement = 8;
+    HWND d = Open();
+    ASSERT_NE(nullptr, d);
+
+    RECT r = {};
+    GetWindowRect(d, &r);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), r.bottom);
+    EXPECT_EQ(Width(t.dialog) + 40, Width(r));
+    EXPECT_EQ(Height(t.dialog) + 10, Height(r));
+    EXPECT_TRUE(GetWindowLongA(d, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(IsWindowVisible(d));
+
+    EXPECT_RECT(t.banner, ClientRectOf(d, GetDlgItem(d, IDC_ABOUT_BANNER)));
+    EXPECT_RECT(Shifted(t.ok, 20, 10), ClientRectOf(d, GetDlgItem(d, IDOK)));
+    for (int id : {IDC_ABOUT_CREDIT, IDC_ABOUT_RULE, IDC_ABOUT_LEGAL}) {
+        const RECT before = id == IDC_ABOUT_CREDIT ? t.credit : id == IDC_ABOUT_RULE ? t.line : t.notice;
+        const RECT expected = {before.left, before.top + 10, before.right + 40, before.bottom + 10};
+        EXPECT_RECT(expected, ClientRectOf(d, GetDlgItem(d, id))) << "item " << id;
+    }
+    EXPECT_EQ(GetDlgItem(d, IDOK), GetFocus());
+
+    HWND logo = GetDlgItem(d, IDC_ABOUT_LOGO);
+    ASSERT_NE(nullptr, logo);
+    EXPECT_EQ(logo, StageWindow);
+    const RECT logoClient = {t.banner.left, t.banner.top, t.banner.left + w, t.banner.top + h};
+    EXPECT_RECT(logoClient, ClientRectOf(d, logo));
+    const RECT frame = {logoClient.left - 2, logoClient.top - 2, logoClient.right + 2,
+                        logoClient.bottom + 2};
+    EXPECT_RECT(frame, LogoFrameRect);
+    RECT logoScreen = {};
+    GetWindowRect(logo, &logoScreen);
+    EXPECT_RECT(logoScreen, WindowRect);
+}
+
+TEST_F(AboutDialog, ALogoThatCannotBeLoadedLeavesTheTemplateWithoutALogo) {
+    const TemplateGeometry t = ReadTemplate();
+    UseLogo(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'G', 'I', 'F'});
+    HWND d = Open();
+    ASSERT_NE(nullptr, d);
+    RECT r = {};
+    GetWindowRect(d, &r);
+    EXPECT_RECT(t.dialog, r);
+    EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
+    EXPECT_EQ(nullptr, FrameListHead);
+}
+
+// ---- Playing, the cursor and the close ------------------------------------------------
+
+TEST_F(AboutDialog, TheFirstPaintCapturesAndTheLogoKeepsLoopingPastItsLastFrame) {
+    // Delays of 20 ms; the middle frame has its own table and a transparent index.
+    UseLogo(MakeLogo(60, 30, {{1, 2, -1, -1, 0}, {2, 2, 3, 3, 16}, {0, 2, -1, -1, 40}}));
+    HWND d = Open();
+    ASSERT_NE(nullptr, d);
+    EXPECT_EQ(1, LogoCaptured);   // UpdateWindow delivered the first paint at once
+    EXPECT_NE(nullptr, BackgroundSnapshot);
+    EXPECT_NE(nullptr, StageBitmap);
+    EXPECT_NE(0u, TimerId);
+
+    std::vector<int> seen;
+    Pump(1500, [&] {
+        const int index = FrameIndex(FrameCursor);
+        if (seen.empty() || seen.back() != index)
+            seen.push_back(index);
+    });
+    int wraps = 0;
+    for (size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_EQ((seen[i - 1] + 1) % 3, seen[i]) << "frame " << seen[i - 1] << " then " << seen[i];
+        if (seen[i - 1] == 2 && seen[i] == 0)
+            ++wraps;
+    }
+    EXPECT_GE(wraps, 3) << "the logo did not loop";
+}
+
+TEST_F(AboutDialog, TheMouseOverTheLogoShowsTheHandCursor) {
+    UseLogo(MakeLogo(40, 20, {{1, 10, -1, -1, 0}}));
+    HWND d = Open();
+    HWND logo = GetDlgItem(d, IDC_ABOUT_LOGO);
+    ASSERT_NE(nullptr, logo);
+    HCURSOR hand = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDC_HAND_LINK));
+    ASSERT_NE(nullptr, hand);
+    EXPECT_NE(reinterpret_cast<LONG_PTR>(hand), GetClassLongPtrA(logo, GCLP_HCURSOR));
+    SendMessageA(logo, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(hand), GetClassLongPtrA(logo, GCLP_HCURSOR));
+    SetClassLongPtrA(logo, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorA(nullptr, IDC_ARROW)));
+}
+
+TEST_F(AboutDialog, OnlyOkAndCancelCloseAndTheCloseReleasesTheLogo) {
+    UseLogo(MakeLogo(40, 20, {{1, 1, -1, -1, 0}, {2, 1, 0, 3, 8}}));
+    for (UINT closing : {UINT(WM_COMMAND), UINT(WM_CLOSE)}) {
+        SCOPED_TRACE(closing == WM_COMMAND ? "OK" : "close box");
+        LogoCaptured = 0;
+        HWND d = Open();
+        ASSERT_NE(nullptr, d);
+        Pump(100);
+        SendMessageA(d, WM_COMMAND, IDC_ABOUT_CREDIT, 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LOGO, 0), 0);
+        EXPECT_NE(nullptr, FrameListHead) << "another command closed the dialog";
+        EXPECT_TRUE(IsWindowVisible(d));
+
+        // WM_CLOSE goes through the default dialog processing, which posts IDCANCEL.
+        if (closing == WM_COMMAND) {
+            SendMessageA(d, WM_COMMAND, IDOK, 0);
+        } else {
+            SendMessageA(d, WM_CLOSE, 0, 0);
+            Pump(50);
+        }
+        EXPECT_EQ(nullptr, FrameListHead);
+        EXPECT_EQ(nullptr, FrameCursor);
+        EXPECT_EQ(nullptr, CurrentFrameDib);
+        EXPECT_EQ(nullptr, StageBitmap);
+        EXPECT_EQ(nullptr, BackgroundSnapshot);
+        EXPECT_EQ(nullptr, GlobalPalette);
+        EXPECT_EQ(nullptr, ActivePalette);
+        Pump(100);   // the timer is gone: no tick touches the released logo
+        EXPECT_EQ(nullptr, FrameCursor);
+        DestroyWindow(d);
+        dialog_ = nullptr;
+    }
+}
+
+// ---- A long run ----------------------------------------------------------------------
+
+// Live counts of what the code in this program creates through the drawing and memory
+// calls, kept by redirecting its imports.
+struct LiveCounts {
+    long dcs = 0;        // memory and display contexts
+    long objects = 0;    // bitmaps, palettes, pens
+    long windowDcs = 0;  // GetDC without ReleaseDC
+    long globals = 0;    // GlobalAlloc without GlobalFree
+};
+LiveCounts Live;
+
+#define REAL(name) decltype(&name) Real##name
+REAL(CreateBitmap); REAL(CreateCompatibleBitmap); REAL(CreateCompatibleDC); REAL(CreateDCA);
+REAL(CreatePalette); REAL(CreatePen); REAL(DeleteDC); REAL(DeleteObject); REAL(GetDC);
+REAL(ReleaseDC); REAL(GlobalAlloc); REAL(GlobalFree);
+#undef REAL
+
+HBITMAP WINAPI CountCreateBitmap(int w, int h, UINT planes, UINT bits, const void* data) {
+    HBITMAP b = RealCreateBitmap(w, h, planes, bits, data);
+    Live.objects += b != nullptr;
+    return b;
+}
+HBITMAP WINAPI CountCreateCompatibleBitmap(HDC dc, int w, int h) {
+    HBITMAP b = RealCreateCompatibleBitmap(dc, w, h);
+    Live.objects += b != nullptr;
+    return b;
+}
+HDC WINAPI CountCreateCompatibleDC(HDC dc) {
+    HDC made = RealCreateCompatibleDC(dc);
+    Live.dcs += made != nullptr;
+    return made;
+}
+HDC WINAPI CountCreateDCA(LPCSTR driver, LPCSTR device, LPCSTR port, const DEVMODEA* mode) {
+    HDC made = RealCreateDCA(driver, device, port, mode);
+    Live.dcs += made != nullptr;
+    return made;
+}
+HPALETTE WINAPI CountCreatePalette(const LOGPALETTE* palette) {
+    HPALETTE p = RealCreatePalette(palette);
+    Live.objects += p != nullptr;
+    return p;
+}
+HPEN WINAPI CountCreatePen(int style, int width, COLORREF colour) {
+    HPEN p = RealCreatePen(style, width, colour);
+    Live.objects += p != nullptr;
+    return p;
+}
+BOOL WINAPI CountDeleteDC(HDC dc) {
+    BOOL ok = RealDeleteDC(dc);
+    Live.dcs -= ok != FALSE;
+    return ok;
+}
+BOOL WINAPI CountDeleteObject(HGDIOBJ object) {
+    BOOL ok = RealDeleteObject(object);
+    Live.objects -= ok != FALSE;
+    return ok;
+}
+HDC WINAPI CountGetDC(HWND window) {
+    HDC dc = RealGetDC(window);
+    Live.windowDcs += dc != nullptr;
+    return dc;
+}
+int WINAPI CountReleaseDC(HWND window, HDC dc) {
+    int released = RealReleaseDC(window, dc);
+    Live.windowDcs -= released != 0;
+    return released;
+}
+HGLOBAL WINAPI CountGlobalAlloc(UINT flags, SIZE_T size) {
+    HGLOBAL g = RealGlobalAlloc(flags, size);
+    Live.globals += g != nullptr;
+    return g;
+}
+HGLOBAL WINAPI CountGlobalFree(HGLOBAL g) {
+    HGLOBAL left = RealGlobalFree(g);
+    Live.globals -= g != nullptr && left == nullptr;
+    return left;
+}
+
+template <typename F>
+bool Redirect(const char* dll, const char* name, F** real, F* counting) {
+    *real = reinterpret_cast<F*>(PatchImport(dll, name, reinterpret_cast<void*>(counting)));
+    return *real != nullptr;
+}
+
+bool CountDrawingObjects() {
+    return Redirect("gdi32.dll", "CreateBitmap", &RealCreateBitmap, &CountCreateBitmap) &&
+           Redirect("gdi32.dll", "CreateCompatibleBitmap", &RealCreateCompatibleBitmap, &CountCreateCompatibleBitmap) &&
+           Redirect("gdi32.dll", "CreateCompatibleDC", &RealCreateCompatibleDC, &CountCreateCompatibleDC) &&
+           Redirect("gdi32.dll", "CreateDCA", &RealCreateDCA, &CountCreateDCA) &&
+           Redirect("gdi32.dll", "CreatePalette", &RealCreatePalette, &CountCreatePalette) &&
+           Redirect("gdi32.dll", "CreatePen", &RealCreatePen, &CountCreatePen) &&
+           Redirect("gdi32.dll", "DeleteDC", &RealDeleteDC, &CountDeleteDC) &&
+           Redirect("gdi32.dll", "DeleteObject", &RealDeleteObject, &CountDeleteObject) &&
+           Redirect("user32.dll", "GetDC", &RealGetDC, &CountGetDC) &&
+           Redirect("user32.dll", "ReleaseDC", &RealReleaseDC, &CountReleaseDC) &&
+           Redirect("kernel32.dll", "GlobalAlloc", &RealGlobalAlloc, &CountGlobalAlloc) &&
+           Redirect("kernel32.dll", "GlobalFree", &RealGlobalFree, &CountGlobalFree);
+}
+
+struct Sample {
+    DWORD atMs;
+    long dcs, objects, windowDcs, globals;
+    SIZE_T privateBytes, workingSet;
+};
+
+Sample TakeSample(DWORD start) {
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    // The frame palette and the frame's DIB exist only while some frames are current.
+    return {GetTickCount() - start, Live.dcs, Live.objects - (FramePalette ? 1 : 0),
+            Live.windowDcs, Live.globals - (CurrentFrameDib ? 1 : 0),
+            memory.PagefileUsage, memory.WorkingSetSize};
+}
+
+int SoakSeconds() {
+    const char* text = std::getenv("REELBOX_ABOUT_SOAK_SECONDS");
+    const int seconds = text ? std::atoi(text) : 0;
+    return seconds > 0 ? seconds : 150;
+}
+
+TEST_F(AboutDialog, ALoopingLogoKeepsDrawingObjectsAndMemoryFlat) {
+    ASSERT_TRUE(CountDrawingObjects()) << "a drawing call is not imported by this program";
+    // Every kind of frame change: disposals 1, 2 and 3, a transparent frame with its own
+    // table, a delay of 0 (a change at every tick).
+    UseLogo(MakeLogo(120, 60, {{1, 0, -1, -1, 0}, {2, 1, 5, 3, 16}, {3, 0, 7, -1, 40},
+                               {1, 1, -1, -1, 80}}));
+    HWND d = Open();
+    ASSERT_NE(nullptr, d);
+    ASSERT_NE(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
+
+    const DWORD start = GetTickCount();
+    long changes = 0;
+    const FrameNode* last = FrameCursor;
+    auto countChanges = [&] {
+        if (FrameCursor != last) {
+            ++changes;
+            last = FrameCursor;
+        }
+    };
+    Pump(10000, countChanges);   // warm-up: caches and heaps settle
+    const Sample first = TakeSample(start);
+    std::vector<Sample> samples = {first};
+    const int seconds = SoakSeconds();
+    for (int elapsed = 10; elapsed < seconds; elapsed += 10) {
+        Pump(10000, countChanges);
+        samples.push_back(TakeSample(start));
+    }
+    std::printf("%ld frame changes in %d s\n", changes, seconds);
+    std::printf("    ms  dcs objects windowDcs globals  privateKB  workingSetKB\n");
+    for (const Sample& s : samples)
+        std::printf("%6lu %4ld %7ld %9ld %7ld %10zu %13zu\n", s.atMs, s.dcs, s.objects,
+                    s.windowDcs, s.globals, s.privateBytes / 1024, s.workingSet / 1024);
+
+    EXPECT_GT(changes, 20L * seconds) << "the logo hardly played";
+    const Sample& end = samples.back();
+    EXPECT_EQ(first.dcs, end.dcs);
+    EXPECT_EQ(first.objects, end.objects);
+    EXPECT_EQ(0, end.windowDcs);
+    EXPECT_EQ(first.globals, end.globals);
+    // One leaked frame DIB or bitmap per change would add megabytes; allow the heap's slack.
+    EXPECT_LT(long(end.privateBytes) - long(first.privateBytes), 1024L * 1024)
+        << "private bytes grew from " << first.privateBytes << " to " << end.privateBytes;
+
+    Close();
+    EXPECT_EQ(0, Live.objects) << "drawing objects left after the close";
+    EXPECT_EQ(0, Live.dcs);
+    EXPECT_EQ(0, Live.globals);
+}
+
+}  // namespace
