@@ -102,21 +102,24 @@ inline int NextValue(ReadPosition* pos) {
     if (code == d.endCode)
         return MeetEndCode(pos);
 
+    // The stack top is kept in a local while the string is expanded: the stack and the
+    // tables are int arrays, so a store into them could otherwise change d.stackTop.
     int incoming = code;
+    int top = d.stackTop;
     if (code >= d.nextCode) {
-        d.valueStack[d.stackTop++] = d.firstValue;
+        d.valueStack[top++] = d.firstValue;
         code = d.previousCode;
     }
     while (code >= d.clearCode) {
-        if (d.stackTop >= kStackSize)
+        if (top >= kStackSize)
             return Finish(kLzwCorrupt);
-        d.valueStack[d.stackTop++] = d.suffixTable[code];
+        d.valueStack[top++] = d.suffixTable[code];
         code = d.prefixTable[code];
     }
-    if (d.stackTop >= kStackSize)
+    if (top >= kStackSize)
         return Finish(kLzwCorrupt);
     d.firstValue = d.suffixTable[code];
-    d.valueStack[d.stackTop++] = d.firstValue;
+    d.valueStack[top++] = d.firstValue;
 
     if (d.nextCode < kTableSize) {
         d.prefixTable[d.nextCode] = d.previousCode;
@@ -130,7 +133,8 @@ inline int NextValue(ReadPosition* pos) {
         }
     }
     d.previousCode = incoming;
-    return d.valueStack[--d.stackTop];
+    d.stackTop = top - 1;
+    return d.valueStack[top - 1];
 }
 
 // Interlaced images are stored in four passes: rows 0, 8, 16.., then 4, 12.., then 2, 6..,
@@ -138,11 +142,14 @@ inline int NextValue(ReadPosition* pos) {
 constexpr int kPassStart[4] = {0, 4, 2, 1};
 constexpr int kPassStep[4] = {8, 8, 4, 2};
 
-// width and height are both above 0 here; x and y stay inside the image, so the stores go
-// straight into the columns.
+// width and height are both above 0 here; x and y stay inside the image, so the stores need
+// no coordinate checks. After each value from NextValue the rest of its string is popped from
+// valueStack right here (LzwNext's step 2, taken inline): each store into the byte raster may
+// alias any memory, so the stack top is kept in a local rather than re-read after every store.
 void FillRaster(FrameImage* image, ReadPosition* pos, int width, int height, int interlaced) {
     uint8_t** columns = image->columns;
     int* unseenMark = image->unseenMark;
+    const int* valueStack = LzwDecoder.valueStack;
     int pass = interlaced ? 0 : 3;
     int step = interlaced ? kPassStep[0] : 1;
     int x = 0;
@@ -151,20 +158,29 @@ void FillRaster(FrameImage* image, ReadPosition* pos, int width, int height, int
         int value = NextValue(pos);
         if (value < 0)
             return;
-        value &= 0xFF;
-        unseenMark[value] = 0;
-        columns[x][y] = uint8_t(value);
-        if (++x < width)
-            continue;
-        x = 0;
-        y += step;
-        while (y >= height && pass < 3) {
-            ++pass;
-            y = kPassStart[pass];
-            step = kPassStep[pass];
+        int remaining = LzwDecoder.stackTop;
+        for (;;) {
+            value &= 0xFF;
+            unseenMark[value] = 0;
+            columns[x][y] = uint8_t(value);
+            if (++x == width) {
+                x = 0;
+                y += step;
+                while (y >= height && pass < 3) {
+                    ++pass;
+                    y = kPassStart[pass];
+                    step = kPassStep[pass];
+                }
+                if (y >= height) {
+                    LzwDecoder.stackTop = remaining;  // surplus values stay for the next request
+                    return;
+                }
+            }
+            if (remaining == 0)
+                break;
+            value = valueStack[--remaining];
         }
-        if (y >= height)
-            return;
+        LzwDecoder.stackTop = 0;
     }
 }
 
