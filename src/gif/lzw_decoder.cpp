@@ -36,16 +36,34 @@ struct LzwDecoderState {
 
 LzwDecoderState LzwDecoder;
 
+void ResetCounters() {
+    LzwDecoderState& d = LzwDecoder;
+    d.codeWidth = d.minimumCodeSize + 1;
+    d.growthLimit = 2 * d.clearCode;
+    d.nextCode = d.clearCode + 2;
+    d.stackTop = 0;
+}
+
+// The whole table, at the start of an image (the roots depend on its minimum code size).
 void ResetTable() {
     LzwDecoderState& d = LzwDecoder;
     for (int i = 0; i < kTableSize; ++i) {
         d.prefixTable[i] = 0;
         d.suffixTable[i] = i < d.clearCode ? i : 0;
     }
-    d.codeWidth = d.minimumCodeSize + 1;
-    d.growthLimit = 2 * d.clearCode;
-    d.nextCode = d.clearCode + 2;
-    d.stackTop = 0;
+    ResetCounters();
+}
+
+// After a clear code only the entries made since the last reset differ from the reset state
+// (entries are made at nextCode only), so only those are cleared: a stream of alternating
+// clear codes and values then costs no more than any other.
+void ClearTable() {
+    LzwDecoderState& d = LzwDecoder;
+    for (int i = d.clearCode; i < d.nextCode; ++i) {
+        d.prefixTable[i] = 0;
+        d.suffixTable[i] = 0;
+    }
+    ResetCounters();
 }
 
 // Once an end result has been answered every further request answers it again and reads
@@ -96,7 +114,7 @@ inline int NextValue(ReadPosition* pos) {
     if (code < 0)
         return Finish(code);
     if (code == d.clearCode) {
-        ResetTable();
+        ClearTable();
         return FirstCode(pos);
     }
     if (code == d.endCode)
