@@ -1,0 +1,332 @@
+// Start-up of the real player under Wine: the bare player's missing-package box, the silent
+// end of a second start while a show is on the screen, and the refusal of malformed
+// packages, each with its exit code and the temporary folder checked. A well-formed package
+// made the same way plays, so the refusals come from the damage and nothing else.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/package_layout.h"
+#include "e2e_harness.h"
+
+#ifndef REELBOX_TACKON
+#define REELBOX_TACKON ""
+#endif
+
+namespace e2e {
+namespace {
+
+const char kMissingPackageText[] =
+    "The executable file needs some additional information. You can append the necessary "
+    "informations to the back of the executable file through the tackon.exe or tn.exe "
+    "enclosed with it. Try again!";
+
+constexpr int kStartTimeoutMs = 10000;
+constexpr int kEndTimeoutMs = 5000;
+
+// A w x h GIF89a of two colours with a filled rectangle. The LZW stream sends a clear code
+// after every two literals, so the code width stays at 3 bits and no table is needed.
+std::string MakeGif(int width, int height) {
+    std::string gif = "GIF89a";
+    auto put16 = [&gif](int v) {
+        gif += char(v & 0xFF);
+        gif += char((v >> 8) & 0xFF);
+    };
+    put16(width);
+    put16(height);
+    gif += char(0x80);   // global colour table of 2 entries, 1 bit
+    gif += char(0);
+    gif += char(0);
+    gif += std::string("\x30\x50\xA0\xF0\xC0\x20", 6);
+    gif += ',';
+    put16(0);
+    put16(0);
+    put16(width);
+    put16(height);
+    gif += char(0);
+    gif += char(2);   // LZW minimum code size
+
+    std::string data;
+    uint32_t bits = 0;
+    int bitCount = 0;
+    auto code = [&](int c) {
+        bits |= uint32_t(c) << bitCount;
+        bitCount += 3;
+        while (bitCount >= 8) {
+            data += char(bits & 0xFF);
+            bits >>= 8;
+            bitCount -= 8;
+        }
+    };
+    int sent = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (sent % 2 == 0) code(4);   // clear
+            bool inside = x >= width / 4 && x < width * 3 / 4 && y >= height / 4 &&
+                          y < height * 3 / 4;
+            code(inside ? 1 : 0);
+            ++sent;
+        }
+    }
+    code(5);   // end of information
+    if (bitCount > 0) data += char(bits & 0xFF);
+    for (size_t at = 0; at < data.size(); at += 255) {
+        size_t length = std::min<size_t>(255, data.size() - at);
+        gif += char(length);
+        gif += data.substr(at, length);
+    }
+    gif += char(0);
+    gif += ';';
+    return gif;
+}
+
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+class StartupTest : public E2eTest {
+protected:
+    void SetUp() override {
+        E2eTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        player_ = WindowsBuildPath("src/app/reelbox.exe");
+        probe_ = WindowsBuildPath("tests/e2e/fixtures/e2e_probe.exe");
+        ASSERT_TRUE(FileExists(player_)) << player_ << " is missing: build the MinGW tree";
+        ASSERT_TRUE(FileExists(probe_)) << probe_ << " is missing: build the MinGW tree";
+    }
+
+    // Packs the player with a 64 x 48 animation (both cells centre) through tackon.
+    std::string PackShow(const std::string& name, std::string* gif) {
+        *gif = MakeGif(64, 48);
+        std::string gifPath = OutputPath("animation.gif");
+        std::string show = OutputPath(name);
+        std::string log = OutputPath("tackon.log");
+        EXPECT_TRUE(WriteFileBytes(gifPath, *gif));
+        std::remove(show.c_str());
+        std::string command = std::string("'") + REELBOX_TACKON + "' --player '" + player_ +
+                              "' --animation '" + gifPath +
+                              "' --start centre --end centre -o '" + show + "' >'" + log +
+                              "' 2>&1";
+        int status = std::system(command.c_str());
+        std::string output;
+        ReadFileBytes(log, &output);
+        EXPECT_EQ(status, 0) << command << "\n" << output;
+        return show;
+    }
+
+    // Reads the text and the buttons of the box titled `title` through the probe.
+    std::string BoxContents(const std::string& title) {
+        std::string file = OutputPath("box.txt");
+        std::remove(file.c_str());
+        WineProcess* reader = Start(probe_, {"box-text", title, WindowsPath(file)});
+        if (!Ends(reader, kEndTimeoutMs) || reader->exitCode != 0)
+            return "(the probe could not read the box, exit code " +
+                   std::to_string(reader->exitCode) + ")";
+        std::string contents;
+        ReadFileBytes(file, &contents);
+        return contents;
+    }
+
+    // Waits for exactly one "Tip" box of the player and checks its text and its one button,
+    // that it stays until answered and that nothing is in the temporary folder meanwhile;
+    // then closes it with Return and checks the exit code and the empty folder.
+    void ExpectTipThenCleanExit(WineProcess* player) {
+        ASSERT_TRUE(Within(kStartTimeoutMs, "the Tip box",
+                           [] { return !FindWindowsByTitle("Tip").empty(); }));
+        unsigned long box = FindWindowsByTitle("Tip")[0].id;
+        ASSERT_TRUE(Within(kEndTimeoutMs, "the Tip box to take the focus",
+                           [box] { return FocusedWindow() == box; }));
+        EXPECT_EQ(BoxContents("Tip"),
+                  std::string("text=") + kMissingPackageText + "\nbuttons=OK\n");
+        EXPECT_EQ(FindWindowsByTitle("Tip").size(), 1u) << DescribeWindows(ListTopWindows());
+        EXPECT_FALSE(PollExit(player)) << "the player ended before the box was answered";
+        EXPECT_TRUE(ListTempFolder().empty())
+            << "while the box shows:" << DescribeTempFiles(ListTempFolder());
+
+        ASSERT_TRUE(PressKey("Return"));
+        ASSERT_TRUE(Ends(player, kEndTimeoutMs));
+        EXPECT_EQ(player->exitCode, 0);
+        EXPECT_TRUE(FindWindowsByTitle("Tip").empty());
+        EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
+    }
+
+    std::string player_;
+    std::string probe_;
+};
+
+TEST_F(StartupTest, BarePlayerShowsTheMissingPackageBoxAndEndsWithZero) {
+    WineProcess* player = Start(player_);
+    ExpectTipThenCleanExit(player);
+}
+
+// The single-instance rule holds whether the other show's window is shown or hidden. While
+// the second player runs, no window of its own may appear.
+TEST_F(StartupTest, SecondStartWhileAnAnimationWindowExistsEndsAtOnceAndSilently) {
+    std::string gif;
+    std::string show = PackShow("show.exe", &gif);
+    for (const char* visibility : {"hide", "show"}) {
+        SCOPED_TRACE(std::string("AnimationClass window ") + visibility);
+        std::string ready = OutputPath(std::string("ready-") + visibility);
+        std::remove(ready.c_str());
+        WineProcess* other =
+            Start(probe_, {"class-window", "AnimationClass", visibility, WindowsPath(ready)});
+        ASSERT_TRUE(Within(kStartTimeoutMs, "the AnimationClass window of the probe",
+                           [&] { return FileExists(ready); }));
+        std::vector<TopWindow> before = ListTopWindows();
+
+        for (const std::string& exe : {player_, show}) {
+            SCOPED_TRACE(exe);
+            WineProcess* second = Start(exe);
+            std::vector<TopWindow> appeared;
+            bool ended = WaitUntil(
+                [&] {
+                    for (const TopWindow& w : ListTopWindows()) {
+                        bool known = false;
+                        for (const TopWindow& b : before) known = known || b.id == w.id;
+                        for (const TopWindow& a : appeared) known = known || a.id == w.id;
+                        if (!known) appeared.push_back(w);
+                    }
+                    return PollExit(second);
+                },
+                kEndTimeoutMs);
+            ASSERT_TRUE(ended) << exe << " did not end within " << kEndTimeoutMs
+                               << " ms; windows:" << DescribeWindows(ListTopWindows());
+            EXPECT_EQ(second->exitCode, 0);
+            EXPECT_TRUE(appeared.empty()) << "windows appeared:" << DescribeWindows(appeared);
+            EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
+            std::printf("second start of %s ended after %lld ms\n", exe.c_str(),
+                        static_cast<long long>(second->endedMs - second->startedMs));
+        }
+        EXPECT_FALSE(PollExit(other)) << "the first show must stay";
+        KillProcess(other);
+    }
+}
+
+// Control for the malformed packages below: the same package undamaged plays. While it
+// shows, its animation is in the temporary folder as a hidden, byte-identical file; Escape
+// ends the show, the file is gone and the exit code is 0.
+TEST_F(StartupTest, WellFormedPackagePlaysAndLeavesNoFile) {
+    std::string gif;
+    std::string show = PackShow("show.exe", &gif);
+    WineProcess* player = Start(show);
+    ASSERT_TRUE(Within(kStartTimeoutMs, "a 64x48 window of the show", [] {
+        for (const TopWindow& w : ListTopWindows())
+            if (w.width == 64 && w.height == 48) return true;
+        return false;
+    }));
+    EXPECT_TRUE(FindWindowsByTitle("Tip").empty());
+    std::vector<TempFile> files = ListTempFolder();
+    ASSERT_EQ(files.size(), 1u) << DescribeTempFiles(files);
+    EXPECT_EQ(files[0].name, "Tempani0.gif");
+    EXPECT_TRUE(files[0].hidden) << DescribeTempFiles(files);
+    EXPECT_TRUE(files[0].contents == gif) << "the extracted animation differs from the packed one";
+
+    unsigned long window = 0;
+    for (const TopWindow& w : ListTopWindows())
+        if (w.width == 64 && w.height == 48) window = w.id;
+    ASSERT_TRUE(Within(kEndTimeoutMs, "the show's window to take the focus",
+                       [window] { return FocusedWindow() == window; }));
+    ASSERT_TRUE(PressKey("Escape"));
+    ASSERT_TRUE(Ends(player, kEndTimeoutMs));
+    EXPECT_EQ(player->exitCode, 0);
+    EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
+}
+
+struct Damage {
+    const char* name;
+    void (*apply)(std::string* package);
+};
+
+PackageTrailerRecord ReadTrailer(const std::string& package) {
+    PackageTrailerRecord trailer;
+    DecodeTrailer(reinterpret_cast<const uint8_t*>(package.data()) + package.size() -
+                      kTrailerSize,
+                  &trailer);
+    return trailer;
+}
+
+void WriteTrailer(std::string* package, const PackageTrailerRecord& trailer) {
+    uint8_t bytes[kTrailerSize];
+    EncodeTrailer(trailer, bytes);
+    package->replace(package->size() - kTrailerSize, kTrailerSize,
+                     reinterpret_cast<const char*>(bytes), kTrailerSize);
+}
+
+void EditTrailer(std::string* package, void (*edit)(PackageTrailerRecord*, uint64_t)) {
+    PackageTrailerRecord trailer = ReadTrailer(*package);
+    edit(&trailer, package->size());
+    WriteTrailer(package, trailer);
+}
+
+const Damage kDamages[] = {
+    {"TruncatedByOneByte", [](std::string* p) { p->resize(p->size() - 1); }},
+    {"TruncatedInsideTheTrailer", [](std::string* p) { p->resize(p->size() - 100); }},
+    {"TrailerAndAnimationCutOff",
+     [](std::string* p) { p->resize(p->size() - kTrailerSize - 60); }},
+    {"LowerCaseSignature",
+     [](std::string* p) {
+         EditTrailer(p, [](PackageTrailerRecord* t, uint64_t) { t->signature[0] = 'k'; });
+     }},
+    {"OtherSignature",
+     [](std::string* p) {
+         EditTrailer(p, [](PackageTrailerRecord* t, uint64_t) { std::memcpy(t->signature, "MZP", 3); });
+     }},
+    {"AnimationSizeReachesBeforeTheFile",
+     [](std::string* p) {
+         EditTrailer(p, [](PackageTrailerRecord* t, uint64_t size) {
+             t->animation.size = uint32_t(size);
+         });
+     }},
+    {"AnimationSizeWrapsThirtyTwoBits",
+     [](std::string* p) {
+         EditTrailer(p, [](PackageTrailerRecord* t, uint64_t) { t->animation.size = 0xFFFFFFFFu; });
+     }},
+    {"MessageSizesOverflowTogether",
+     [](std::string* p) {
+         EditTrailer(p, [](PackageTrailerRecord* t, uint64_t) {
+             t->message.present = 1;
+             t->message.size = 0x80000000u;
+             t->logo.present = 1;
+             t->logo.size = 0x80000000u;
+         });
+     }},
+    {"CaptionLengthPastTheFile",
+     [](std::string* p) {
+         EditTrailer(p, [](PackageTrailerRecord* t, uint64_t size) {
+             t->captionLength = uint32_t(size);
+         });
+     }},
+    {"AnimationAbsent",
+     [](std::string* p) {
+         EditTrailer(p, [](PackageTrailerRecord* t, uint64_t) { t->animation.present = 0; });
+     }},
+};
+
+class MalformedPackageTest : public StartupTest,
+                             public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(MalformedPackageTest, ShowsTheMissingPackageBoxAndLeavesNoFile) {
+    std::string gif;
+    std::string show = PackShow("show.exe", &gif);
+    std::string package;
+    ASSERT_TRUE(ReadFileBytes(show, &package));
+    ASSERT_GT(package.size(), size_t(kTrailerSize) + 200);
+    GetParam().apply(&package);
+    std::string damaged = OutputPath("damaged.exe");
+    ASSERT_TRUE(WriteFileBytes(damaged, package));
+
+    WineProcess* player = Start(damaged);
+    ExpectTipThenCleanExit(player);
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, MalformedPackageTest, ::testing::ValuesIn(kDamages),
+                         [](const ::testing::TestParamInfo<Damage>& info) {
+                             return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace e2e
