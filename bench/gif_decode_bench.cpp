@@ -79,6 +79,7 @@ void DecodeGiflib(benchmark::State& state, const std::string& name) {
 // The console report, keeping each run's rate for the closing ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
     std::map<std::string, double> rates;
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
@@ -105,12 +106,17 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark((std::string("giflib/") + name).c_str(), DecodeGiflib, name);
     }
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    RatioReporter reporter;  // tabular, without colour codes
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\n%-8s %14s %14s %12s\n", "file", "ours MP/s", "giflib MP/s", "ours/giflib");
+    // With --benchmark_repetitions the medians are compared, else the single runs.
+    auto rate = [&](const std::string& name) {
+        auto median = reporter.rates.find(name + "_median");
+        return median != reporter.rates.end() ? median->second : reporter.rates[name];
+    };
     for (const char* name : kFiles) {
-        double ours = reporter.rates[std::string("ours/") + name];
-        double theirs = reporter.rates[std::string("giflib/") + name];
+        double ours = rate(std::string("ours/") + name);
+        double theirs = rate(std::string("giflib/") + name);
         if (ours > 0 && theirs > 0)
             std::printf("%-8s %14.1f %14.1f %12.2f\n", name, ours, theirs, ours / theirs);
     }

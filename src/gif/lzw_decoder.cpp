@@ -45,12 +45,17 @@ void ResetCounters() {
 }
 
 // The whole table, at the start of an image (the roots depend on its minimum code size).
+// Entries are only ever made at nextCode, so everything from the previous image's nextCode up
+// is still in the reset state and only the part below it needs writing: a small image does
+// not pay for clearing all 4096 entries.
 void ResetTable() {
     LzwDecoderState& d = LzwDecoder;
-    for (int i = 0; i < kTableSize; ++i) {
+    for (int i = 0; i < d.nextCode; ++i) {
         d.prefixTable[i] = 0;
-        d.suffixTable[i] = i < d.clearCode ? i : 0;
+        d.suffixTable[i] = 0;
     }
+    for (int i = 0; i < d.clearCode; ++i)
+        d.suffixTable[i] = i;
     ResetCounters();
 }
 
