@@ -120,6 +120,39 @@ TEST_F(AboutDialogShow, EscapeOpensTheDialogAtTheEndCellSizedForTheLogoInASunken
     EXPECT_EQ(runs[0].logo.y - runs[0].dialog.y, runs[1].logo.y - runs[1].dialog.y);
 }
 
+TEST_F(AboutDialogShow, AClickOnTheFinishedMessageWindowOpensTheDialog) {
+    // The test message comes from the show tests' fixture program.
+    const std::string message = OutputPath("message.emf");
+    std::remove(message.c_str());
+    WineProcess* maker = Start(WindowsBuildPath("tests/e2e/show_fixtures/show_fixture.exe"),
+                               {"emf", WindowsPath(message)});
+    ASSERT_TRUE(Ends(maker, 20000));
+    ASSERT_TRUE(FileExists(message)) << message;
+
+    const std::string logo = MakeLogo(120, 50, kLogoIndices, 10);
+    WineProcess* show = StartShow(
+        MakePackage({"--logo", logo, "--message", message, "--about", "--end", "8"}), 8);
+    ClickAt(1024 - kAnimationWidth / 2, 768 - kAnimationHeight / 2);
+    const int side = 768 / 2;   // the message window: half the screen's height, square
+    ASSERT_TRUE(Within(10000, "the message window at the end cell", [&] {
+        return FindWindowsByRect(1024 - side, 768 - side, side, side).size() == 1;
+    }));
+    SleepMs(1500);   // the zoom and the caption are done
+    EXPECT_TRUE(FindWindowsByTitle("Reelbox").empty());
+    ClickAt(1024 - side / 2, 768 - side / 2);
+
+    ASSERT_TRUE(Within(10000, "the About dialog", [] {
+        return FindWindowsByTitle("Reelbox").size() == 1;
+    }));
+    const TopWindow dialog = FindWindowsByTitle("Reelbox")[0];
+    EXPECT_EQ(1024, dialog.x + dialog.width);
+    EXPECT_EQ(768, dialog.y + dialog.height);
+    Rect box;
+    EXPECT_TRUE(FindLogo(dialog, 120, 50, LogoColours(), &box));
+    ASSERT_TRUE(PressKey("Escape"));
+    ExpectCleanExit(show);
+}
+
 TEST_F(AboutDialogShow, TheLogoKeepsChangingAfterItsLastFrame) {
     const std::string logo = MakeLogo(120, 50, kLogoIndices, 10);   // 100 ms a frame
     WineProcess* show = StartShow(MakePackage({"--logo", logo, "--about", "--end", "8"}), 8);
