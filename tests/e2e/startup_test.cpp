@@ -241,6 +241,10 @@ struct Damage {
     void (*apply)(std::string* package);
 };
 
+void PrintTo(const Damage& damage, std::ostream* out) {
+    *out << damage.name;
+}
+
 PackageTrailerRecord ReadTrailer(const std::string& package) {
     PackageTrailerRecord trailer;
     DecodeTrailer(reinterpret_cast<const uint8_t*>(package.data()) + package.size() -
