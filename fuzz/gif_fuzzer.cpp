@@ -1,8 +1,11 @@
 // libFuzzer entry point: the GIF loader on an arbitrary byte range. Besides the sanitizers'
 // checks, every loaded frame must be consistent: the list links both ways, and every index
-// stored in a raster is marked as seen and lies below the image's usedColourCount.
+// stored in a raster is marked as seen and lies below the image's usedColourCount. Each
+// input is loaded twice, and both loads must give the same frames: the decoder's state is
+// module-level and must not carry anything from one load into the next.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 #include "gif/gif_loader.h"
 
@@ -12,7 +15,7 @@ namespace {
 // comparisons per input and slow it down tenfold, without telling it anything new. Images
 // over 256K pixels are checked in every 64th column only, for the same reason.
 __attribute__((no_sanitize("coverage", "address"))) bool FrameIsConsistent(
-    const FrameImage* image) {
+    const FrameImage* image, uint64_t* digest) {
     if (image->usedColourCount < 0 || image->usedColourCount > 256)
         return false;
     int columnStep = (long long)image->width * image->height > (1 << 18) ? 64 : 1;
@@ -21,22 +24,42 @@ __attribute__((no_sanitize("coverage", "address"))) bool FrameIsConsistent(
             int index = image->columns[x][y];
             if (index != 0 && (image->unseenMark[index] || index >= image->usedColourCount))
                 return false;
+            *digest = (*digest ^ uint64_t(index)) * 1099511628211u;
         }
     return true;
+}
+
+__attribute__((no_sanitize("coverage"))) void Mix(uint64_t* digest, int value) {
+    *digest = (*digest ^ uint64_t(uint32_t(value))) * 1099511628211u;
+}
+
+// Loads the bytes, checks every frame and answers a digest of the frames.
+uint64_t LoadAndCheck(const uint8_t* data, size_t size) {
+    uint64_t digest = 14695981039346656037u;
+    Mix(&digest, GifLoadBytes(data, size));
+    FrameNode* previous = nullptr;
+    for (FrameNode* node = FrameListHead; node; node = node->next) {
+        if (node->previous != previous || !node->image ||
+            !FrameIsConsistent(node->image, &digest))
+            __builtin_trap();
+        const FrameImage* image = node->image;
+        for (int value : {image->left, image->top, image->width, image->height,
+                          image->usedColourCount, image->transparentIndex, image->interlaced,
+                          node->control.delay, node->control.disposal,
+                          node->control.hasTransparency, node->control.userInput})
+            Mix(&digest, value);
+        previous = node;
+    }
+    ReleaseAnimation();
+    if (FrameListHead)
+        __builtin_trap();
+    return digest;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    GifLoadBytes(data, size);
-    FrameNode* previous = nullptr;
-    for (FrameNode* node = FrameListHead; node; node = node->next) {
-        if (node->previous != previous || !node->image || !FrameIsConsistent(node->image))
-            __builtin_trap();
-        previous = node;
-    }
-    ReleaseAnimation();
-    if (FrameListHead)
+    if (LoadAndCheck(data, size) != LoadAndCheck(data, size))
         __builtin_trap();
     return 0;
 }

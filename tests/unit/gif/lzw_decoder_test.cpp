@@ -277,3 +277,31 @@ TEST(LzwDecoder, SelfReferencingEntryEndsWithCorruptTable) {
     EXPECT_EQ(d.consumed, ImageData(8, FinishCodes(&writer)).size());
     FreeFrameImage(d.image);
 }
+
+// The decoder state is module-level and outlives each image: whatever an earlier image left
+// in the tables or the code buffer must not change how the next one decodes, even when its
+// codes are garbage that reach entries not yet made.
+TEST(LzwDecoder, DecodingDoesNotDependOnEarlierImages) {
+    Bytes fullTable = Encoded(RandomPixels(120 * 100, 256, 31), 8);
+    Bytes smallTable = Encoded(RandomPixels(50, 4, 32), 2);
+    for (int k = 0; k < 40; ++k) {
+        std::vector<int> noise = RandomPixels(300, 256, uint32_t(100 + k));
+        Bytes garbage = {uint8_t(2 + k % 7)};
+        Append(&garbage, PackSubBlocks(Bytes(noise.begin(), noise.end()), 37));
+        std::vector<int> rasters[2];
+        int used[2];
+        size_t consumed[2];
+        for (int order = 0; order < 2; ++order) {
+            FreeFrameImage(DecodeData(order ? smallTable : fullTable, order ? 5 : 120,
+                                      order ? 10 : 100).image);
+            Decoded d = DecodeData(garbage, 23, 17);
+            rasters[order] = RowMajor(d.image);
+            used[order] = d.image->usedColourCount;
+            consumed[order] = d.consumed;
+            FreeFrameImage(d.image);
+        }
+        EXPECT_EQ(rasters[0], rasters[1]) << "stream " << k;
+        EXPECT_EQ(used[0], used[1]) << "stream " << k;
+        EXPECT_EQ(consumed[0], consumed[1]) << "stream " << k;
+    }
+}
