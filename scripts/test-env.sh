@@ -101,10 +101,9 @@ start_xvfb() {
 }
 
 paint_desktop() {
-    local t0 painter=$NATIVE_BUILD/tests/e2e/harness/reelbox_desktop_pattern
+    local t0
     t0=$(now_ms)
-    [ -x "$painter" ] || die "$painter is missing: build the native tree first (target reelbox_desktop_pattern)"
-    "$painter" >/dev/null || die "painting the desktop pattern failed"
+    "$PAINTER" >/dev/null || die "painting the desktop pattern failed"
     say "desktop pattern painted in $(elapsed "$t0")"
 }
 
@@ -193,6 +192,9 @@ do_start() {
     local t0 pid
     t0=$(now_ms)
     NATIVE_BUILD=$(cd "$1" 2>/dev/null && pwd) || die "native build folder $1 does not exist"
+    PAINTER=$NATIVE_BUILD/tests/e2e/harness/reelbox_desktop_pattern
+    [ -x "$PAINTER" ] ||
+        die "$PAINTER is missing: build the native tree first (target reelbox_desktop_pattern)"
     set_env_dir "$2"
     if [ -f "$ENV_DIR/pids" ]; then
         pid=$(pids_value xvfb)
