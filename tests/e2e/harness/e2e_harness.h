@@ -29,7 +29,8 @@ struct Environment {
     std::string display;      // DISPLAY
     std::string winePrefix;   // WINEPREFIX
     std::string wineTemp;     // REELBOX_WINE_TEMP: C:\users\<user>\Temp as a Unix path
-    std::string windowsBuild; // the MinGW build tree (compiled in), may be empty
+    std::string windowsBuild; // the MinGW build tree: REELBOX_WINDOWS_BUILD from the
+                              // environment, else the one the native tree was configured with
     std::string outputDir;    // where logs and screenshots go (the e2e build folder)
 };
 
@@ -143,7 +144,7 @@ protected:
     // Fails the test unless `condition` holds within timeoutMs; `what` names the wait.
     ::testing::AssertionResult Within(int timeoutMs, const std::string& what,
                                       const std::function<bool()>& condition);
-    // Path in the Windows build tree; skips the test's caller when the tree is not set.
+    // Path in the Windows build tree (SetUp has already skipped the test when none is set).
     std::string WindowsBuildPath(const std::string& relative) const;
     // Path in the output folder named after this test, e.g. for packages it makes.
     std::string OutputPath(const std::string& name) const;
