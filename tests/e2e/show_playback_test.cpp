@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 #include "desktop_pattern.h"
 #include "show_test_base.h"
@@ -92,6 +94,62 @@ TEST_F(ShowPlaybackTest, SlidesFromTopLeftToBottomRightAndShowsTheFirstFrameOver
     EXPECT_TRUE(ScreenShows(0, 0, DesktopPiece(0, 0, 200, 100), 1000));
     // The second frame follows once the first frame's three seconds are up.
     EXPECT_TRUE(ScreenShows(824, 668, frames[1], 3000));
+
+    ASSERT_TRUE(PressKey("Escape"));
+    ASSERT_TRUE(Ends(show, 10000));
+    EXPECT_EQ(show->exitCode, 0);
+}
+
+// During the slide the window shows the first frame over the piece of the screen under the
+// corner where it stands. Reads are kept only when the window stood at the same corner
+// before and after them; a read may still fall inside a pass, between a move and the copy
+// that follows it, so the test asks for most reads to match, not all.
+TEST_F(ShowPlaybackTest, SlideShowsTheFirstFrameOverTheScreenUnderEachCorner) {
+    Bytes gif = SlideAnimation();
+    ShowPackage package;
+    package.animationPath = WriteAnimation(gif);
+    package.start = 1;
+    package.end = 8;
+    WineProcess* show = StartShow(package);
+    ASSERT_NE(show, nullptr);
+
+    struct Sample {
+        int x, y;
+        ModelImage pixels;
+    };
+    std::vector<Sample> samples;
+    int64_t deadline = NowMs() + 20000;
+    while (NowMs() < deadline) {
+        std::vector<TopWindow> before = WindowsOfSize(200, 100);
+        if (before.size() != 1) continue;
+        int x = before[0].x, y = before[0].y;
+        if (x == 824 && y == 668) break;
+        ModelImage pixels = ScreenPiece(x, y, 200, 100);
+        std::vector<TopWindow> after = WindowsOfSize(200, 100);
+        if (x > 0 && after.size() == 1 && after[0].x == x && after[0].y == y &&
+            !pixels.pixels.empty())
+            samples.push_back({x, y, pixels});
+    }
+    ASSERT_GE(samples.size(), 20u) << "too few reads of the sliding window";
+
+    std::map<std::pair<int, int>, ModelImage> expected;
+    int matching = 0;
+    std::string mismatch;
+    for (const Sample& sample : samples) {
+        auto corner = std::make_pair(sample.x, sample.y);
+        if (!expected.count(corner))
+            expected[corner] = ModelFrames(gif, DesktopPiece(sample.x, sample.y, 200, 100))[0];
+        if (CountDifferences(sample.pixels, expected[corner]) == 0)
+            ++matching;
+        else if (mismatch.empty())
+            mismatch = "at (" + std::to_string(sample.x) + "," + std::to_string(sample.y) +
+                       "): " + DescribeFirstDifference(sample.pixels, expected[corner]);
+    }
+    std::printf("[ slide ] %d of %zu reads at %zu corners show the first frame over the "
+                "screen under the window\n",
+                matching, samples.size(), expected.size());
+    EXPECT_GE(matching * 2, int(samples.size()))
+        << "most reads show another picture; the first: " << mismatch;
 
     ASSERT_TRUE(PressKey("Escape"));
     ASSERT_TRUE(Ends(show, 10000));
