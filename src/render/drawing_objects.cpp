@@ -2,6 +2,7 @@
 // freed by ReleaseAnimation after the list itself. Each is released only when set and set
 // to null, so a second call does nothing.
 //
+// Also clears FrameCursor, which pointed into the freed list.
 // Owns: the release of GlobalPalette, FramePalette, CurrentFrameDib, BackgroundSnapshot,
 // FullScreenSnapshot and StageBitmap. ActivePalette is only cleared: it names one of the
 // two palettes deleted here.
@@ -26,6 +27,8 @@ void DeletePalette(HPALETTE* palette) {
 }  // namespace
 
 void ReleaseDrawingObjects() {
+    // The list the cursor pointed into has just been freed.
+    FrameCursor = nullptr;
     DeletePalette(&GlobalPalette);
     DeletePalette(&FramePalette);
     ActivePalette = nullptr;
