@@ -97,6 +97,11 @@ bool SlidePassOnScreen(HWND window, const SlidePass& pass, Size size, const Comp
     if (dc)
         ReleaseDC(window, dc);
     ReleaseComposedPicture(&picture);
+    // Where window output is buffered (Wine's window surfaces, a compositor), a copy made
+    // outside a paint reaches the screen only with the next move, so the window would show
+    // the previous pass's look-ahead picture for the whole wait. A paint now draws the same
+    // picture from the stage and pushes it out.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return true;
 }
 
