@@ -1,7 +1,8 @@
 // The message window: after the last frame of a package with a message, or on a click on
 // the animation, a square of half the screen height appears at the end cell over the
 // screen that lay there; the metafile grows through the five zoom rectangles, the caption
-// is written inside CaptionRect only, and a click ends the show and removes its files.
+// is written inside CaptionRect only, and a click or Escape ends the show and removes its
+// files.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -89,6 +90,9 @@ protected:
         int64_t first = NowMs();
         bool captioned = WaitUntil(
             [&] {
+                // Nothing takes the focus away: the square stays on the screen throughout.
+                EXPECT_EQ(FindWindowsByRect(x0, y0, kMessageSide, kMessageSide).size(), 1u)
+                    << "the message window left the screen during the zoom";
                 ModelImage seen = ScreenPiece(x0, y0, kMessageSide, kMessageSide);
                 bool steady = CountDifferences(seen, previous) == 0;
                 previous = seen;
@@ -156,13 +160,19 @@ protected:
         EXPECT_EQ(ModelPixel(seen, 378, 5), kCardColour);
     }
 
-    void ClickEndsTheShow(WineProcess* show, int x0, int y0) {
+    // A click on the message, or Escape, ends the show.
+    void UserEndsTheShow(WineProcess* show, int x0, int y0, bool escape) {
         EXPECT_FALSE(ListTempFolder().empty()) << "the show runs without its temporary files";
-        int64_t clicked = NowMs();
-        ClickAt(x0 + kMessageSide / 2, y0 + kMessageSide / 2);
+        int64_t at = NowMs();
+        if (escape) {
+            MovePointer(5, 5);
+            ASSERT_TRUE(PressKey("Escape"));
+        } else {
+            ClickAt(x0 + kMessageSide / 2, y0 + kMessageSide / 2);
+        }
         ASSERT_TRUE(Ends(show, 10000));
-        std::printf("[ message ] the show ended %lld ms after the click\n",
-                    (long long)(show->endedMs - clicked));
+        std::printf("[ message ] the show ended %lld ms after the %s\n",
+                    (long long)(show->endedMs - at), escape ? "Escape key" : "click");
         EXPECT_EQ(show->exitCode, 0);
         EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
     }
@@ -193,7 +203,7 @@ TEST_F(ShowMessageTest, MessageFollowsTheLastFrameAtTheEndCell) {
     EXPECT_TRUE(FindWindowsByRect(ax, ay, 160, 120).empty()) << "the animation is still shown";
     FollowZoom(mx, my);
     CheckFinishedMessage(mx, my);
-    ClickEndsTheShow(show, mx, my);
+    UserEndsTheShow(show, mx, my, false);
 }
 
 TEST_F(ShowMessageTest, ClickOnThePlayingAnimationOpensTheMessage) {
@@ -221,7 +231,21 @@ TEST_F(ShowMessageTest, ClickOnThePlayingAnimationOpensTheMessage) {
     // The animation stood inside the square: the zoom's background must not hold it.
     FollowZoom(mx, my);
     CheckFinishedMessage(mx, my);
-    ClickEndsTheShow(show, mx, my);
+    UserEndsTheShow(show, mx, my, false);
+}
+
+TEST_F(ShowMessageTest, EscapeOnTheFinishedMessageEndsTheShow) {
+    // One frame without delay at the centre: the message follows at the first ticks.
+    Bytes gif = MakeAnimation(
+        80, 60, {MakeFrame(0, 0, 80, 60, 1, 0, -1, [](int, int) { return 90; })});
+    const int mx = (1024 - kMessageSide) / 2, my = (768 - kMessageSide) / 2;
+    WineProcess* show = StartShow(MessagePackage(gif, 0, 0));
+    ASSERT_NE(show, nullptr);
+    ASSERT_TRUE(WaitForWindowAt(mx, my, kMessageSide, kMessageSide, 15000));
+    ASSERT_TRUE(Within(5000, "the caption written", [&] {
+        return CaptionPixels(ScreenPiece(mx, my, kMessageSide, kMessageSide)) > 0;
+    }));
+    UserEndsTheShow(show, mx, my, true);
 }
 
 }  // namespace
