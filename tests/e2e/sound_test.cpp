@@ -1,0 +1,353 @@
+// The background sound of real shows under Wine, heard on the PulseAudio null sink: a WAV
+// plays from before the animation window appears until Escape ends the show and is cut
+// there; a short one falls silent while the show goes on; the sound type picks the device,
+// so a WAV packed as MIDI reaches the sequencer and is refused with one "Error" box before
+// any window exists; a corrupt sound is refused the same way; MIDI plays without a box.
+//
+// Every figure the tests measure is printed: the levels during and after the show and the
+// start of the sound against the appearance of the animation window.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/package_layout.h"
+#include "e2e_harness.h"
+#include "gif_writer.h"
+#include "sound_recorder.h"
+
+#ifndef REELBOX_TACKON
+#define REELBOX_TACKON ""
+#endif
+
+namespace e2e {
+namespace {
+
+constexpr int kWidth = 64, kHeight = 48;
+constexpr int kStartTimeoutMs = 10000;
+constexpr int kEndTimeoutMs = 5000;
+constexpr double kToneVolume = 0.5;     // sox "vol": a sine of RMS 0.35 of full scale
+constexpr double kLoud = 0.05;          // a 10 ms window above this carries the tone
+constexpr double kSilent = 0.001;       // the null sink's silence is exactly 0
+
+// The platform's text for MCIERR_INVALID_FILE, the sequencer's answer to a WAV.
+const char kInvalidFileText[] =
+    "The specified file cannot be played on the specified MCI device. The file may be "
+    "corrupt, or not in the correct format.";
+
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// One still frame: the show waits on it until Escape.
+std::string StillGif() {
+    Bytes gif;
+    PutHeader(&gif, kWidth, kHeight, true, 1);
+    ImageSpec image;
+    image.width = kWidth;
+    image.height = kHeight;
+    image.minimumCodeSize = 2;
+    for (int i = 0; i < kWidth * kHeight; ++i) image.pixels.push_back((i / kWidth) % 4);
+    PutImage(&gif, image);
+    gif.push_back(0x3B);
+    return std::string(gif.begin(), gif.end());
+}
+
+// One note, a quarter long, in a format 0 MIDI file.
+std::string MidiFile() {
+    return std::string("MThd\0\0\0\x06\0\0\0\x01\0\x60", 14) +
+           std::string("MTrk\0\0\0\x0C", 8) +
+           std::string("\x00\x90\x3C\x64\x60\x80\x3C\x40\x00\xFF\x2F\x00", 12);
+}
+
+bool ShowWindowExists() {
+    for (const TopWindow& w : ListTopWindows())
+        if (w.width == kWidth && w.height == kHeight) return true;
+    return false;
+}
+
+unsigned long ShowWindowId() {
+    for (const TopWindow& w : ListTopWindows())
+        if (w.width == kWidth && w.height == kHeight) return w.id;
+    return 0;
+}
+
+class SoundTest : public E2eTest {
+protected:
+    void SetUp() override {
+        E2eTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        player_ = WindowsBuildPath("src/app/reelbox.exe");
+        probe_ = WindowsBuildPath("tests/e2e/fixtures/e2e_probe.exe");
+        ASSERT_TRUE(FileExists(player_)) << player_ << " is missing: build the MinGW tree";
+        ASSERT_TRUE(FileExists(probe_)) << probe_ << " is missing: build the MinGW tree";
+    }
+
+    // A sine tone of 440 Hz made by sox.
+    std::string Tone(const std::string& name, double seconds) {
+        std::string path = OutputPath(name);
+        std::string command = "sox -n -r 22050 -c 1 -b 16 '" + path + "' synth " +
+                              std::to_string(seconds) + " sine 440 vol " +
+                              std::to_string(kToneVolume);
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return path;
+    }
+
+    // Packs the still animation (centre to centre) with the sound through tackon, which
+    // writes type 4 for a WAV and 3 for a MIDI file.
+    std::string Pack(const std::string& soundPath) {
+        std::string gifPath = OutputPath("animation.gif");
+        std::string show = OutputPath("show.exe");
+        std::string log = OutputPath("tackon.log");
+        EXPECT_TRUE(WriteFileBytes(gifPath, StillGif()));
+        std::remove(show.c_str());
+        std::string command = std::string("'") + REELBOX_TACKON + "' --player '" + player_ +
+                              "' --animation '" + gifPath + "' --sound '" + soundPath +
+                              "' --start centre --end centre -o '" + show + "' >'" + log +
+                              "' 2>&1";
+        int status = std::system(command.c_str());
+        std::string output;
+        ReadFileBytes(log, &output);
+        EXPECT_EQ(status, 0) << command << "\n" << output;
+        return show;
+    }
+
+    // Rewrites the sound entry's type code in the package's trailer.
+    void SetSoundType(const std::string& show, uint32_t type) {
+        std::string package;
+        ASSERT_TRUE(ReadFileBytes(show, &package));
+        uint8_t* trailerBytes = reinterpret_cast<uint8_t*>(&package[package.size() - kTrailerSize]);
+        PackageTrailerRecord trailer;
+        DecodeTrailer(trailerBytes, &trailer);
+        ASSERT_TRUE(trailer.sound.present);
+        trailer.sound.type = type;
+        EncodeTrailer(trailer, trailerBytes);
+        ASSERT_TRUE(WriteFileBytes(show, package));
+    }
+
+    // Overwrites the packed sound, after its first 12 bytes, with bytes no device reads.
+    void CorruptSound(const std::string& show) {
+        std::string package;
+        ASSERT_TRUE(ReadFileBytes(show, &package));
+        PackageTrailerRecord trailer;
+        DecodeTrailer(reinterpret_cast<const uint8_t*>(&package[package.size() - kTrailerSize]),
+                      &trailer);
+        PackagePayloads payloads;
+        ASSERT_EQ(LocatePayloads(package.size(), trailer, &payloads), kPackageAccepted);
+        ASSERT_GT(payloads.sound.size, 12u);
+        for (uint64_t i = 12; i < payloads.sound.size; ++i)
+            package[payloads.sound.offset + i] = char(0xA5 ^ (i * 7));
+        ASSERT_TRUE(WriteFileBytes(show, package));
+    }
+
+    void StartRecording() {
+        std::string error;
+        ASSERT_TRUE(recorder_.Start(OutputPath("recording.wav"), &error)) << error;
+    }
+
+    void StopRecording() {
+        std::string error;
+        ASSERT_TRUE(recorder_.Stop(&error)) << error;
+    }
+
+    // Starts the show and waits for its window; answers the time it was first seen.
+    int64_t StartShowUntilWindow(WineProcess** show, const std::string& package) {
+        *show = Start(package);
+        int64_t seen = -1;
+        EXPECT_TRUE(Within(kStartTimeoutMs, "the show's window", [&] {
+            if (!ShowWindowExists()) return false;
+            seen = NowMs();
+            return true;
+        }));
+        return seen;
+    }
+
+    // Escape once the window has the focus; answers the time the key was sent.
+    int64_t PressEscapeOnShow() {
+        unsigned long window = ShowWindowId();
+        EXPECT_TRUE(Within(kEndTimeoutMs, "the show's window to take the focus",
+                           [window] { return window != 0 && FocusedWindow() == window; }));
+        int64_t sent = NowMs();
+        EXPECT_TRUE(PressKey("Escape"));
+        return sent;
+    }
+
+    // Waits for the end of the show and checks that no "Error" box came up meanwhile.
+    void ExpectEndWithoutBox(WineProcess* show) {
+        bool errorBox = false;
+        bool ended = WaitUntil(
+            [&] {
+                errorBox = errorBox || !FindWindowsByTitle("Error").empty();
+                return PollExit(show);
+            },
+            kEndTimeoutMs);
+        ASSERT_TRUE(ended) << "the show did not end; windows:" << DescribeWindows(ListTopWindows());
+        EXPECT_FALSE(errorBox) << "an Error box appeared while the show ended";
+        EXPECT_EQ(show->exitCode, 0);
+        // Wine refuses to delete a sound file while its device holds it open, so an empty
+        // folder also shows that the device was closed before the files were deleted.
+        EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
+    }
+
+    // The text and buttons of the "Error" box, read in Wine by the probe.
+    std::string ErrorBoxContents() {
+        std::string file = OutputPath("box.txt");
+        std::remove(file.c_str());
+        WineProcess* reader = Start(probe_, {"box-text", "Error", WindowsPath(file)});
+        if (!Ends(reader, kEndTimeoutMs) || reader->exitCode != 0)
+            return "(the probe could not read the box, exit code " +
+                   std::to_string(reader->exitCode) + ")";
+        std::string contents;
+        ReadFileBytes(file, &contents);
+        return contents;
+    }
+
+    // The refused sound's start-up: exactly one "Error" box with the platform's text before
+    // any window of the show, which appears only once the box is closed and then runs
+    // without a sound until Escape ends it with no second box.
+    void ExpectRefusedAtStartThenSilentShow(const std::string& package) {
+        StartRecording();
+        WineProcess* show = Start(package);
+        ASSERT_TRUE(Within(kStartTimeoutMs, "the Error box",
+                           [] { return !FindWindowsByTitle("Error").empty(); }));
+        EXPECT_EQ(ErrorBoxContents(), std::string("text=") + kInvalidFileText + "\nbuttons=OK\n");
+        SleepMs(300);
+        EXPECT_EQ(FindWindowsByTitle("Error").size(), 1u) << DescribeWindows(ListTopWindows());
+        EXPECT_FALSE(ShowWindowExists()) << "the show's window appeared before the box was closed";
+        EXPECT_FALSE(PollExit(show)) << "the player ended while its box was open";
+
+        unsigned long box = FindWindowsByTitle("Error")[0].id;
+        ASSERT_TRUE(Within(kEndTimeoutMs, "the Error box to take the focus",
+                           [box] { return FocusedWindow() == box; }));
+        ASSERT_TRUE(PressKey("Return"));
+        ASSERT_TRUE(Within(kStartTimeoutMs, "the show's window after the box", ShowWindowExists));
+        EXPECT_TRUE(FindWindowsByTitle("Error").empty());
+        SleepMs(2000);
+        int64_t escapeMs = PressEscapeOnShow();
+        ExpectEndWithoutBox(show);
+        std::printf("refused sound: Escape to exit %lld ms\n", (long long)(show->endedMs - escapeMs));
+        SleepMs(300);
+        StopRecording();
+        double level = recorder_.RmsBetween(recorder_.FirstSampleMs(), recorder_.EndMs());
+        std::printf("refused sound: RMS over the whole run %.6f\n", level);
+        EXPECT_LE(level, kSilent) << "the refused sound was heard";
+    }
+
+    std::string player_;
+    std::string probe_;
+    SoundRecorder recorder_;
+};
+
+// A WAV longer than the show: heard from before the animation window appears, loud without
+// a gap while the show runs, and cut when Escape ends the show although seconds remained.
+TEST_F(SoundTest, WaveIsHeardFromStartUpUntilTheShowEndsAndIsCutThere) {
+    std::string package = Pack(Tone("long.wav", 10.0));
+    StartRecording();
+    WineProcess* show = nullptr;
+    int64_t windowMs = StartShowUntilWindow(&show, package);
+    ASSERT_GE(windowMs, 0);
+    while (NowMs() < windowMs + 3000) SleepMs(20);
+    int64_t escapeMs = PressEscapeOnShow();
+    ExpectEndWithoutBox(show);
+    int64_t exitMs = show->endedMs;
+    SleepMs(1500);
+    StopRecording();
+
+    int64_t onsetMs = recorder_.FirstLouderThan(kLoud, show->startedMs);
+    ASSERT_GE(onsetMs, 0) << "the sound was never heard";
+    int64_t silentMs = recorder_.SilentFrom(kSilent, onsetMs);
+    double during = recorder_.RmsBetween(onsetMs + 100, escapeMs);
+    double after = recorder_.RmsBetween(exitMs + 200, recorder_.EndMs());
+    std::printf("times after the player's start: sound heard from %lld ms; window seen at %lld ms "
+                "(sound %lld ms before it); Escape at %lld ms; exit at %lld ms; silent from "
+                "%lld ms (%lld ms after Escape)\n",
+                (long long)(onsetMs - show->startedMs),
+                (long long)(windowMs - show->startedMs), (long long)(windowMs - onsetMs),
+                (long long)(escapeMs - show->startedMs), (long long)(exitMs - show->startedMs),
+                (long long)(silentMs - show->startedMs), (long long)(silentMs - escapeMs));
+    std::printf("RMS during the show %.4f, after it %.6f (full scale 1)\n", during, after);
+
+    EXPECT_LT(onsetMs, windowMs) << "the sound must start before the window appears";
+    EXPECT_GT(during, 0.2);
+    for (int64_t t = onsetMs + 100; t + 100 <= escapeMs; t += 100)
+        EXPECT_GT(recorder_.RmsBetween(t, t + 100), kLoud) << "a gap at " << t - onsetMs << " ms";
+    ASSERT_GE(silentMs, 0) << "the sound was still heard at the end of the recording";
+    EXPECT_GE(silentMs, escapeMs);
+    EXPECT_LE(silentMs, exitMs + 200) << "the sound went on after the show ended";
+    EXPECT_LT(silentMs, onsetMs + 9000) << "the tone ran to its end instead of being cut";
+    EXPECT_LE(after, kSilent);
+}
+
+// A WAV of 0.6 s: it plays out and stays silent while the show goes on for seconds more.
+TEST_F(SoundTest, ShortWaveFallsSilentAndTheShowGoesOn) {
+    std::string package = Pack(Tone("short.wav", 0.6));
+    StartRecording();
+    WineProcess* show = nullptr;
+    int64_t windowMs = StartShowUntilWindow(&show, package);
+    ASSERT_GE(windowMs, 0);
+    while (NowMs() < windowMs + 3000) SleepMs(20);
+    EXPECT_FALSE(PollExit(show)) << "the show ended with its sound";
+    EXPECT_TRUE(ShowWindowExists());
+    int64_t escapeMs = PressEscapeOnShow();
+    ExpectEndWithoutBox(show);
+    StopRecording();
+
+    int64_t onsetMs = recorder_.FirstLouderThan(kLoud, show->startedMs);
+    ASSERT_GE(onsetMs, 0) << "the sound was never heard";
+    int64_t silentMs = recorder_.SilentFrom(kSilent, onsetMs);
+    ASSERT_GE(silentMs, 0);
+    std::printf("short sound heard from %lld ms to %lld ms after the player started (%lld ms "
+                "long); Escape at %lld ms; RMS while it played %.4f\n",
+                (long long)(onsetMs - show->startedMs), (long long)(silentMs - show->startedMs),
+                (long long)(silentMs - onsetMs), (long long)(escapeMs - show->startedMs),
+                recorder_.RmsBetween(onsetMs, silentMs));
+    EXPECT_GE(silentMs - onsetMs, 500);
+    EXPECT_LE(silentMs - onsetMs, 800);
+    EXPECT_LT(silentMs + 2000, escapeMs) << "the show should run on well after the sound";
+}
+
+// Types 0, 3 and 5 all choose the sequencer, which refuses a WAV (type 4 plays it, above).
+class WaveAsMidiTest : public SoundTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(WaveAsMidiTest, SequencerRefusesItWithOneBoxAtStartUp) {
+    std::string package = Pack(Tone("tone.wav", 3.0));
+    SetSoundType(package, GetParam());
+    ExpectRefusedAtStartThenSilentShow(package);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, WaveAsMidiTest, ::testing::Values(0u, 3u, 5u),
+                         [](const ::testing::TestParamInfo<uint32_t>& info) {
+                             return "Type" + std::to_string(info.param);
+                         });
+
+TEST_F(SoundTest, CorruptWaveIsRefusedWithOneBoxAtStartUpAndNoneAtTheEnd) {
+    std::string package = Pack(Tone("tone.wav", 1.0));
+    CorruptSound(package);
+    ExpectRefusedAtStartThenSilentShow(package);
+}
+
+// MIDI is silent here (no sequencer device): the show must simply play without a box.
+class MidiTypeTest : public SoundTest, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(MidiTypeTest, PlaysWithoutAnErrorBox) {
+    std::string midiPath = OutputPath("note.mid");
+    ASSERT_TRUE(WriteFileBytes(midiPath, MidiFile()));
+    std::string package = Pack(midiPath);
+    SetSoundType(package, GetParam());
+    WineProcess* show = nullptr;
+    ASSERT_GE(StartShowUntilWindow(&show, package), 0);
+    SleepMs(2000);
+    EXPECT_TRUE(FindWindowsByTitle("Error").empty()) << DescribeWindows(ListTopWindows());
+    PressEscapeOnShow();
+    ExpectEndWithoutBox(show);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, MidiTypeTest, ::testing::Values(0u, 3u, 5u),
+                         [](const ::testing::TestParamInfo<uint32_t>& info) {
+                             return "Type" + std::to_string(info.param);
+                         });
+
+}  // namespace
+}  // namespace e2e
