@@ -1,0 +1,268 @@
+// The animation window's procedure driven message by message on a real window: which ticks
+// advance a frame (the timer's own identifier, armed, the whole delay as unsigned
+// hundredths, at once after the tick counter wraps), the end of the list with and without
+// a message, Escape, and the click that opens exactly one message window at the end cell.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/package_state.h"
+#include "gif/gif_loader.h"
+#include "gif_writer.h"
+#include "render/render_api.h"
+#include "show/animation_window.h"
+#include "show/display_bitmap.h"
+#include "show/frame_timer.h"
+#include "show/message_window.h"
+#include "show_stand_ins.h"
+
+namespace {
+
+constexpr int kWidth = 40, kHeight = 30;
+
+// One opaque full-size frame of its own colour per delay.
+Bytes Animation(const std::vector<int>& delays) {
+    Bytes out;
+    PutHeader(&out, kWidth, kHeight, true, 7);
+    for (size_t k = 0; k < delays.size(); ++k) {
+        PutGraphicControl(&out, 1, delays[k], -1);
+        ImageSpec spec;
+        spec.width = kWidth;
+        spec.height = kHeight;
+        spec.pixels.assign(size_t(kWidth) * kHeight, int(10 + k * 20));
+        PutImage(&out, spec);
+    }
+    out.push_back(0x3B);
+    return out;
+}
+
+void RegisterClassOnce(const char* name, WNDPROC procedure) {
+    WNDCLASSA existing;
+    if (GetClassInfoA(ProgramInstance, name, &existing))
+        return;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ProgramInstance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+// Takes a window out of the show's hands before it is destroyed, so that its WM_DESTROY
+// does not run the show's handler.
+void DestroyQuietly(HWND window) {
+    if (!window)
+        return;
+    KillTimer(window, kFrameTimerId);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    DestroyWindow(window);
+}
+
+class ShowWindowTest : public ::testing::Test {
+protected:
+    HWND window = nullptr;
+    std::vector<FrameNode*> frames;
+
+    void SetUp() override {
+        ProgramInstance = GetModuleHandleA(nullptr);
+        RegisterClassOnce("AnimationClass", AnimationWindowProc);
+        RegisterClassOnce("MsgClass", MessageWindowProc);
+        EndShowCalls = 0;
+        EndShowWindow = nullptr;
+        AbandonShowCalls = 0;
+    }
+
+    // Loads the animation and creates its window the way CreateAnimationWindow prepares it,
+    // without the slide.
+    void Load(const std::vector<int>& delays, bool withMessage) {
+        PackageTrailer = PackageTrailerRecord{};
+        PackageTrailer.message.present = withMessage ? 1 : 0;
+        Bytes gif = Animation(delays);
+        ASSERT_EQ(GifLoadBytes(gif.data(), gif.size()), 1);
+        for (FrameNode* node = FrameListHead; node; node = node->next) frames.push_back(node);
+        ASSERT_EQ(frames.size(), delays.size());
+        BuildGlobalPalette();
+        SetRect(&WindowRect, 100, 100, 100 + kWidth, 100 + kHeight);
+        FrameCursor = FrameListHead;
+        ASSERT_EQ(PrepareFrame(), 1);
+        BackgroundSnapshot = CaptureScreenRect(&WindowRect, ActivePalette);
+        StageBitmap = CreateDisplayBitmap(kWidth, kHeight);
+        ASSERT_NE(BackgroundSnapshot, nullptr);
+        ASSERT_NE(StageBitmap, nullptr);
+        StageFromSnapshot();
+        window = CreateWindowExA(WS_EX_TOOLWINDOW, "AnimationClass", nullptr, WS_POPUP, 100, 100,
+                                 kWidth, kHeight, nullptr, nullptr, ProgramInstance, nullptr);
+        ASSERT_NE(window, nullptr);
+        StageWindow = window;
+    }
+
+    void TearDown() override {
+        DestroyQuietly(window);
+        FrameCursor = nullptr;
+        ReleaseFrame();
+        ReleaseAnimation();
+        ReleaseMessageSnapshot();
+        StageWindow = nullptr;
+    }
+
+    void Tick(UINT_PTR id) { AnimationWindowProc(window, WM_TIMER, id, 0); }
+
+    int Cursor() const {
+        for (size_t k = 0; k < frames.size(); ++k)
+            if (frames[k] == FrameCursor) return int(k);
+        return FrameCursor ? -2 : -1;
+    }
+
+    bool Pending(UINT message) {
+        MSG queued;
+        return PeekMessageA(&queued, window, message, message, PM_REMOVE) != 0;
+    }
+};
+
+TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoop) {
+    Load({20, 0, 65535, 100, 5}, false);
+    ASSERT_EQ(TimerId, kFrameTimerId) << "the frame timer was not started at creation";
+    EXPECT_EQ(TimerArmed, 0);
+    LastAdvanceTick = GetTickCount() - 10000;   // every delay is over
+
+    Tick(TimerId + 1);
+    EXPECT_EQ(Cursor(), 0) << "a tick of another timer advanced";
+    EXPECT_EQ(TimerArmed, 0);
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 0) << "the first tick only arms";
+    EXPECT_EQ(TimerArmed, 1);
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 1);
+    EXPECT_LE(GetTickCount() - LastAdvanceTick, 1000u) << "the advance did not take the time";
+
+    // Delay 0: the next accepted tick.
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 2);
+
+    // Delay 65535 is 655 350 ms: not over 5 s before its end, over at its end.
+    LastAdvanceTick = GetTickCount() - 655350 + 5000;
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 2) << "a delay of 65535 hundredths ended early";
+    LastAdvanceTick = GetTickCount() - 655350;
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 3);
+
+    // The tick counter wrapped since the last advance: advance at once.
+    LastAdvanceTick = GetTickCount() + 60000;
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 4);
+
+    // The timer delivers ticks while frames are due.
+    Sleep(40);
+    EXPECT_TRUE(Pending(WM_TIMER));
+
+    // Leaving the last frame without a message: the frame stays and the timer stops.
+    LastAdvanceTick = GetTickCount() - 1000;
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 4);
+    EXPECT_NE(CurrentFrameDib, nullptr) << "the last frame was released";
+    EXPECT_FALSE(Pending(WM_DESTROY)) << "the message window was requested without a message";
+    while (Pending(WM_TIMER)) {
+    }
+    Sleep(60);
+    EXPECT_FALSE(Pending(WM_TIMER)) << "the timer still runs after the last frame";
+    for (int k = 0; k < 5; ++k) Tick(TimerId);
+    EXPECT_EQ(Cursor(), 4) << "the animation looped";
+    EXPECT_EQ(EndShowCalls, 0);
+}
+
+TEST_F(ShowWindowTest, EndOfTheListWithAMessageRequestsTheMessageWindowOnce) {
+    Load({0, 0}, true);
+    Tick(TimerId);   // arms
+    Tick(TimerId);
+    ASSERT_EQ(Cursor(), 1);
+    Tick(TimerId);
+    EXPECT_EQ(FrameCursor, nullptr);
+    EXPECT_EQ(CurrentFrameDib, nullptr) << "the last frame was not released";
+    EXPECT_TRUE(Pending(WM_DESTROY)) << "no request for the message window";
+    EXPECT_FALSE(Pending(WM_DESTROY)) << "more than one request";
+    Tick(TimerId);   // a tick before the request is handled finds no frame
+    EXPECT_FALSE(Pending(WM_DESTROY));
+    EXPECT_EQ(EndShowCalls, 0);
+}
+
+TEST_F(ShowWindowTest, EscapeEndsTheShowAndOtherKeysDoNothing) {
+    Load({100}, true);
+    AnimationWindowProc(window, WM_KEYDOWN, 'A', 0);
+    AnimationWindowProc(window, WM_KEYDOWN, VK_RETURN, 0);
+    AnimationWindowProc(window, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(EndShowCalls, 0);
+    AnimationWindowProc(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(EndShowCalls, 1);
+    EXPECT_EQ(EndShowWindow, window);
+    EXPECT_EQ(FindWindowA("MsgClass", nullptr), nullptr) << "Escape opened the message window";
+}
+
+int CountMessageWindows() {
+    int count = 0;
+    for (HWND found = FindWindowExA(nullptr, nullptr, "MsgClass", nullptr); found;
+         found = FindWindowExA(nullptr, found, "MsgClass", nullptr))
+        ++count;
+    return count;
+}
+
+// The message window's opening is guarded for the whole process, so this is the only test
+// here that opens one.
+TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsIgnored) {
+    char folder[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
+    std::string path = std::string(folder) + "show_window_test.emf";
+    HDC recorder = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
+    ASSERT_NE(recorder, nullptr);
+    Rectangle(recorder, 0, 0, 100, 100);
+    DeleteEnhMetaFile(CloseEnhMetaFile(recorder));
+    static char messagePath[MAX_PATH];
+    std::strcpy(messagePath, path.c_str());
+    MessageFile = messagePath;
+    EndPlacement = 8;
+
+    Load({100, 100}, true);
+    ShowWindow(window, SW_SHOWNA);
+    AnimationWindowProc(window, WM_LBUTTONDOWN, 0, 0);
+
+    EXPECT_EQ(CountMessageWindows(), 1);
+    HWND message = FindWindowA("MsgClass", nullptr);
+    ASSERT_NE(message, nullptr);
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN), side = cy / 2;
+    RECT placed;
+    ASSERT_TRUE(GetWindowRect(message, &placed));
+    EXPECT_EQ(placed.left, cx - side);
+    EXPECT_EQ(placed.top, cy - side);
+    EXPECT_EQ(placed.right - placed.left, side);
+    EXPECT_EQ(placed.bottom - placed.top, side);
+    EXPECT_TRUE(EqualRect(&placed, &WindowRect));
+    EXPECT_TRUE(IsWindowVisible(message));
+    EXPECT_FALSE(IsWindowVisible(window)) << "the animation window is still shown";
+    EXPECT_EQ(StageWindow, message);
+    EXPECT_EQ(FrameListHead, nullptr) << "the animation was not released";
+    EXPECT_EQ(FrameCursor, nullptr);
+    frames.clear();
+
+    // A click queued behind the end-of-list request, and the request itself.
+    AnimationWindowProc(window, WM_LBUTTONDOWN, 0, 0);
+    AnimationWindowProc(window, WM_DESTROY, 0, 0);
+    EXPECT_EQ(CountMessageWindows(), 1) << "a second message window was opened";
+    EXPECT_EQ(StageWindow, message);
+    EXPECT_EQ(EndShowCalls, 0);
+    EXPECT_EQ(AbandonShowCalls, 0);
+
+    // A click on the message window ends the show.
+    MessageWindowProc(message, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(EndShowCalls, 1);
+    EXPECT_EQ(EndShowWindow, message);
+
+    DestroyQuietly(message);
+    MessageFile = nullptr;
+    DeleteFileA(path.c_str());
+}
+
+}  // namespace
