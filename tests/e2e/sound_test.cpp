@@ -97,11 +97,11 @@ protected:
 
     // Packs the still animation (centre to centre) with the sound through tackon, which
     // writes type 4 for a WAV and 3 for a MIDI file.
-    std::string Pack(const std::string& soundPath) {
+    std::string Pack(const std::string& soundPath, const std::string& gif = StillGif()) {
         std::string gifPath = OutputPath("animation.gif");
         std::string show = OutputPath("show.exe");
         std::string log = OutputPath("tackon.log");
-        EXPECT_TRUE(WriteFileBytes(gifPath, StillGif()));
+        EXPECT_TRUE(WriteFileBytes(gifPath, gif));
         std::remove(show.c_str());
         std::string command = std::string("'") + REELBOX_TACKON + "' --player '" + player_ +
                               "' --animation '" + gifPath + "' --sound '" + soundPath +
@@ -306,6 +306,40 @@ TEST_F(SoundTest, ShortWaveFallsSilentAndTheShowGoesOn) {
     EXPECT_GE(silentMs - onsetMs, 500);
     EXPECT_LE(silentMs - onsetMs, 800);
     EXPECT_LT(silentMs + 2000, escapeMs) << "the show should run on well after the sound";
+}
+
+// A GIF without an image makes the player give up before its window exists, with the
+// sound already playing: it stops, the files go and nothing is shown.
+TEST_F(SoundTest, AbandonedShowStopsTheSoundAndLeavesNoFile) {
+    Bytes empty;
+    PutHeader(&empty, kWidth, kHeight, true, 1);
+    empty.push_back(0x3B);
+    std::string package = Pack(Tone("long.wav", 10.0), std::string(empty.begin(), empty.end()));
+    StartRecording();
+    WineProcess* show = Start(package);
+    bool windowOrBox = false;
+    bool ended = WaitUntil(
+        [&] {
+            windowOrBox = windowOrBox || ShowWindowExists() || !FindWindowsByTitle("Error").empty();
+            return PollExit(show);
+        },
+        kStartTimeoutMs);
+    ASSERT_TRUE(ended) << "the player did not give up; windows:" << DescribeWindows(ListTopWindows());
+    EXPECT_EQ(show->exitCode, 0);
+    EXPECT_FALSE(windowOrBox) << "a window or an Error box appeared";
+    EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
+    SleepMs(1000);
+    StopRecording();
+
+    int64_t onsetMs = recorder_.FirstLouderThan(kLoud, show->startedMs);
+    ASSERT_GE(onsetMs, 0) << "the sound never started";
+    int64_t silentMs = recorder_.SilentFrom(kSilent, onsetMs);
+    ASSERT_GE(silentMs, 0);
+    std::printf("abandoned show: sound heard from %lld ms to %lld ms, exit at %lld ms after the "
+                "player started\n",
+                (long long)(onsetMs - show->startedMs), (long long)(silentMs - show->startedMs),
+                (long long)(show->endedMs - show->startedMs));
+    EXPECT_LE(silentMs, show->endedMs + 200);
 }
 
 // Types 0, 3 and 5 all choose the sequencer, which refuses a WAV (type 4 plays it, above).
