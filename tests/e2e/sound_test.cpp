@@ -343,15 +343,15 @@ TEST_F(SoundTest, AbandonedShowStopsTheSoundAndLeavesNoFile) {
 }
 
 // Types 0, 3 and 5 all choose the sequencer, which refuses a WAV (type 4 plays it, above).
-class WaveAsMidiTest : public SoundTest, public ::testing::WithParamInterface<uint32_t> {};
+class WaveAsMidiSoundTest : public SoundTest, public ::testing::WithParamInterface<uint32_t> {};
 
-TEST_P(WaveAsMidiTest, SequencerRefusesItWithOneBoxAtStartUp) {
+TEST_P(WaveAsMidiSoundTest, SequencerRefusesItWithOneBoxAtStartUp) {
     std::string package = Pack(Tone("tone.wav", 3.0));
     SetSoundType(package, GetParam());
     ExpectRefusedAtStartThenSilentShow(package);
 }
 
-INSTANTIATE_TEST_SUITE_P(Types, WaveAsMidiTest, ::testing::Values(0u, 3u, 5u),
+INSTANTIATE_TEST_SUITE_P(Types, WaveAsMidiSoundTest, ::testing::Values(0u, 3u, 5u),
                          [](const ::testing::TestParamInfo<uint32_t>& info) {
                              return "Type" + std::to_string(info.param);
                          });
@@ -363,9 +363,9 @@ TEST_F(SoundTest, CorruptWaveIsRefusedWithOneBoxAtStartUpAndNoneAtTheEnd) {
 }
 
 // MIDI is silent here (no sequencer device): the show must simply play without a box.
-class MidiTypeTest : public SoundTest, public ::testing::WithParamInterface<uint32_t> {};
+class MidiSoundTest : public SoundTest, public ::testing::WithParamInterface<uint32_t> {};
 
-TEST_P(MidiTypeTest, PlaysWithoutAnErrorBox) {
+TEST_P(MidiSoundTest, PlaysWithoutAnErrorBox) {
     std::string midiPath = OutputPath("note.mid");
     ASSERT_TRUE(WriteFileBytes(midiPath, MidiFile()));
     std::string package = Pack(midiPath);
@@ -378,7 +378,7 @@ TEST_P(MidiTypeTest, PlaysWithoutAnErrorBox) {
     ExpectEndWithoutBox(show);
 }
 
-INSTANTIATE_TEST_SUITE_P(Types, MidiTypeTest, ::testing::Values(0u, 3u, 5u),
+INSTANTIATE_TEST_SUITE_P(Types, MidiSoundTest, ::testing::Values(0u, 3u, 5u),
                          [](const ::testing::TestParamInfo<uint32_t>& info) {
                              return "Type" + std::to_string(info.param);
                          });
