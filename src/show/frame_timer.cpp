@@ -15,4 +15,5 @@ void StartFrameTimer(HWND window) {
 void StopFrameTimer(HWND window) {
     if (TimerId != 0)
         KillTimer(window, TimerId);
+    TimerId = 0;
 }

@@ -13,5 +13,5 @@ extern DWORD LastAdvanceTick;   // tick count of the window's creation and of ev
 
 // Resets the timer state and starts FrameTimer on the window (each window's WM_CREATE).
 void StartFrameTimer(HWND window);
-// Kills FrameTimer on the window when it is running.
+// Kills FrameTimer on the window when it is running; TimerId is 0 afterwards.
 void StopFrameTimer(HWND window);

@@ -28,6 +28,7 @@ int CaptionShown;
 HDC MessageSnapshotDc;
 HBITMAP MessageSnapshotBitmap;
 HGDIOBJ MessageSnapshotPrevious;
+bool FocusHandOver;   // the window gives up the keyboard only to take it back at once
 
 bool ReplaceBitmap(HBITMAP* slot, HBITMAP replacement) {
     if (!replacement)
@@ -169,6 +170,22 @@ void EndOnEscape(HWND window, WPARAM key) {
         EndShow(window);
 }
 
+// Shown from a handler of the animation window it replaces, the message window becomes the
+// active window but, under Wine without a window manager, the keyboard stays with the
+// desktop, so Escape would never reach it. Taking the focus away and giving it back once the
+// window is on the screen hands the keyboard over; that round trip is not a focus loss.
+void TakeKeyboardFocus(HWND window) {
+    FocusHandOver = true;
+    SetFocus(nullptr);
+    SetFocus(window);
+    FocusHandOver = false;
+}
+
+void OnKillFocus(HWND window, HWND gainingFocus) {
+    if (!FocusHandOver)
+        RefreshAfterFocusLoss(window, gainingFocus);
+}
+
 }  // namespace
 
 void ReleaseMessageSnapshot() {
@@ -220,6 +237,7 @@ void OpenMessageWindow(HWND animationWindow) {
     SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
+    TakeKeyboardFocus(window);
 }
 
 LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -227,7 +245,7 @@ LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CREATE: StartZoom(window); return 0;
     case WM_DESTROY: EndShow(window); return 0;
     case WM_ACTIVATE: RefreshPalette(window); return 0;
-    case WM_KILLFOCUS: RefreshAfterFocusLoss(window, reinterpret_cast<HWND>(wParam)); return 0;
+    case WM_KILLFOCUS: OnKillFocus(window, reinterpret_cast<HWND>(wParam)); return 0;
     case WM_PAINT: PaintZoom(window); return 0;
     case WM_KEYDOWN: EndOnEscape(window, wParam); return 0;
     case WM_TIMER: AdvanceZoom(window, wParam); return 0;
