@@ -79,25 +79,10 @@ void PaintLogo(HWND window) {
 // The logo's tick: like the animation's, but the first accepted tick arms the timer (the
 // logo window receives no activation) and after the last frame the first one follows.
 void AdvanceLogo(HWND window, UINT_PTR id) {
-    if (id != TimerId)
+    if (id != TimerId || ArmOnFirstTick(window) || !FrameCursor || !FrameDelayHasPassed())
         return;
-    if (TimerArmed <= 0) {
-        TimerArmed = 1;
-        InvalidateRect(window, nullptr, FALSE);
-        return;
-    }
-    if (!FrameCursor)
-        return;
-    DWORD now = GetTickCount();
-    DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
-    if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
-        return;
-    LastAdvanceTick = now;
     ApplyDisposal(FrameCursor->control.disposal);
-    FrameCursor = FrameCursor->next ? FrameCursor->next : FrameListHead;
-    ReleaseFrame();
-    PrepareFrame();
-    InvalidateRect(window, nullptr, FALSE);
+    ChangeFrame(window, FrameCursor->next ? FrameCursor->next : FrameListHead);
 }
 
 void ShowHandCursor(HWND window) {

@@ -20,26 +20,11 @@ namespace {
 // applied to the stage first. At the end of the list the last frame stays, or, in a package
 // with a message, the message window is requested.
 void AdvanceFrame(HWND window, UINT_PTR id) {
-    if (id != TimerId)
+    if (id != TimerId || ArmOnFirstTick(window) || !FrameCursor || !FrameDelayHasPassed())
         return;
-    if (TimerArmed <= 0) {
-        TimerArmed = 1;
-        InvalidateRect(window, nullptr, FALSE);
-        return;
-    }
-    if (!FrameCursor)
-        return;
-    DWORD now = GetTickCount();
-    DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
-    if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
-        return;
-    LastAdvanceTick = now;
     ApplyDisposal(FrameCursor->control.disposal);
     if (FrameCursor->next) {
-        FrameCursor = FrameCursor->next;
-        ReleaseFrame();
-        PrepareFrame();
-        InvalidateRect(window, nullptr, FALSE);
+        ChangeFrame(window, FrameCursor->next);
         return;
     }
     if (!PackageTrailer.message.present) {

@@ -31,3 +31,12 @@ void CopyBitmapPiece(HBITMAP destination, HBITMAP source, int x, int y, int widt
         DeleteDC(to);
     DeleteDC(display);
 }
+
+bool ReplaceBitmap(HBITMAP* slot, HBITMAP replacement) {
+    if (!replacement)
+        return false;
+    if (*slot)
+        DeleteObject(*slot);
+    *slot = replacement;
+    return true;
+}

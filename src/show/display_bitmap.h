@@ -8,3 +8,6 @@
 HBITMAP CreateDisplayBitmap(int width, int height);
 // Copies the width x height piece of source at (x, y) into destination at (0, 0).
 void CopyBitmapPiece(HBITMAP destination, HBITMAP source, int x, int y, int width, int height);
+// Stores replacement in *slot after deleting what the slot held; false (slot unchanged) when
+// there is no replacement.
+bool ReplaceBitmap(HBITMAP* slot, HBITMAP replacement);

@@ -1,6 +1,8 @@
 // FrameTimer and its pacing state, shared by whichever window presents (see frame_timer.h).
 #include "show/frame_timer.h"
 
+#include "render/render_api.h"
+
 UINT_PTR TimerId;
 int TimerArmed;
 DWORD LastAdvanceTick;
@@ -16,4 +18,28 @@ void StopFrameTimer(HWND window) {
     if (TimerId != 0)
         KillTimer(window, TimerId);
     TimerId = 0;
+}
+
+bool ArmOnFirstTick(HWND window) {
+    if (TimerArmed > 0)
+        return false;
+    TimerArmed = 1;
+    InvalidateRect(window, nullptr, FALSE);
+    return true;
+}
+
+bool FrameDelayHasPassed() {
+    DWORD now = GetTickCount();
+    DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
+    if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
+        return false;
+    LastAdvanceTick = now;
+    return true;
+}
+
+void ChangeFrame(HWND window, FrameNode* next) {
+    FrameCursor = next;
+    ReleaseFrame();
+    PrepareFrame();
+    InvalidateRect(window, nullptr, FALSE);
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "gif/gif_loader.h"
+
 constexpr UINT_PTR kFrameTimerId = 1;
 constexpr UINT kFrameTimerPeriod = 10;   // milliseconds
 
@@ -15,3 +17,13 @@ extern DWORD LastAdvanceTick;   // tick count of the window's creation and of ev
 void StartFrameTimer(HWND window);
 // Kills FrameTimer on the window when it is running; TimerId is 0 afterwards.
 void StopFrameTimer(HWND window);
+
+// The first accepted tick of a window (or any tick before its activation) only arms the
+// timer and repaints; true when this tick did that.
+bool ArmOnFirstTick(HWND window);
+// True when the frame at FrameCursor has been shown for its delay, or the tick counter has
+// wrapped; LastAdvanceTick is then moved to now.
+bool FrameDelayHasPassed();
+// The frame change: the cursor moves to next, the leaving frame's DIB and palette are
+// released, the new frame is prepared and the window repaints.
+void ChangeFrame(HWND window, FrameNode* next);

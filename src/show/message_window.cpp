@@ -30,15 +30,6 @@ HBITMAP MessageSnapshotBitmap;
 HGDIOBJ MessageSnapshotPrevious;
 bool FocusHandOver;   // the window gives up the keyboard only to take it back at once
 
-bool ReplaceBitmap(HBITMAP* slot, HBITMAP replacement) {
-    if (!replacement)
-        return false;
-    if (*slot)
-        DeleteObject(*slot);
-    *slot = replacement;
-    return true;
-}
-
 // A newly shown window does not show the screen behind it on a composited desktop, so the
 // background of the zoom is the capture taken just before the window was created.
 void TakeMessageSnapshot(HDC paintDc, int cx, int cy) {
@@ -138,14 +129,7 @@ void PaintZoom(HWND window) {
 
 // Every accepted tick is one step; the wait inside each paint paces them.
 void AdvanceZoom(HWND window, UINT_PTR id) {
-    if (id != TimerId)
-        return;
-    if (TimerArmed <= 0) {
-        TimerArmed = 1;
-        InvalidateRect(window, nullptr, FALSE);
-        return;
-    }
-    if (ZoomStep >= kLastZoomStep)
+    if (id != TimerId || ArmOnFirstTick(window) || ZoomStep >= kLastZoomStep)
         return;
     LastAdvanceTick = GetTickCount();
     ++ZoomStep;

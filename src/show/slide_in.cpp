@@ -37,19 +37,7 @@ bool CutBackgroundFromFullScreen() {
     if (!piece)
         return false;
     CopyBitmapPiece(piece, FullScreenSnapshot, WindowRect.left, WindowRect.top, width, height);
-    if (BackgroundSnapshot)
-        DeleteObject(BackgroundSnapshot);
-    BackgroundSnapshot = piece;
-    return true;
-}
-
-bool ReplaceBitmap(HBITMAP* slot, HBITMAP replacement) {
-    if (!replacement)
-        return false;
-    if (*slot)
-        DeleteObject(*slot);
-    *slot = replacement;
-    return true;
+    return ReplaceBitmap(&BackgroundSnapshot, piece);
 }
 
 void MoveWithoutRepaint(HWND window, int x, int y) {
