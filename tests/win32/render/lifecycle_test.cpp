@@ -100,9 +100,9 @@ TEST_F(LifecycleTest, FramePaletteAndAliasFollowTheCurrentFrame) {
 TEST_F(LifecycleTest, ReleaseAnimationNullsEveryHandleAndTwiceDoesNothing) {
     SetGlobalTable(ScreenDescriptor, {kA, kB, kC, 0}, 4, 1);
     FrameListHead = MixedList();
-    FrameCursor = FrameListHead;
     ReleaseDrawingObjects();  // the fixture's snapshot and stage, to start from a known count
     const int baseline = CountLiveGdiObjects();
+    FrameCursor = FrameListHead;
 
     ASSERT_EQ(BuildGlobalPalette(), 1);
     ASSERT_EQ(PrepareFrame(), 1);
@@ -115,6 +115,7 @@ TEST_F(LifecycleTest, ReleaseAnimationNullsEveryHandleAndTwiceDoesNothing) {
 
     ReleaseAnimation();
     EXPECT_EQ(FrameListHead, nullptr);
+    EXPECT_EQ(FrameCursor, nullptr) << "the cursor still points into the freed list";
     EXPECT_EQ(GlobalPalette, nullptr);
     EXPECT_EQ(FramePalette, nullptr);
     EXPECT_EQ(ActivePalette, nullptr);
