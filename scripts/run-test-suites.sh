@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs the test suites of both trees; called by run-tests.sh inside the test environment.
-# The Windows-side tests run one at a time: they share the one screen and Wine prefix.
+# The end-to-end and Windows-side tests run one at a time, after the native unit tests and
+# the fuzz smoke test, so that nothing else loads the machine while they time frames.
 set -uo pipefail
 source "$(dirname "$0")/stage.sh"
 status=0
-stage "native tests" ctest --test-dir "$NATIVE" -j "$JOBS" --output-on-failure || status=1
+stage "native unit and fuzz tests" ctest --test-dir "$NATIVE" -LE e2e -j "$JOBS" --output-on-failure || status=1
+stage "end-to-end tests" ctest --test-dir "$NATIVE" -L e2e --output-on-failure || status=1
 stage "windows tests (Wine)" ctest --test-dir "$WINDOWS" --output-on-failure || status=1
 exit $status
