@@ -1,4 +1,4 @@
-// The option values tackon understands: cell names and numbers, the font specification
+// The option values tackon understands: cell names and numbers, the font description
 // "Face,height[,bold][,italic]" and the colour "#RRGGBB", and the defaults used when an
 // option is not given.
 #pragma once
