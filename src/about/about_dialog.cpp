@@ -80,13 +80,6 @@ AboutLayout LayOutAroundLogo(HWND dialog) {
     return out;
 }
 
-// The frame list and its drawing objects; the cursor would otherwise point into the freed
-// list until the logo window is destroyed with the dialog.
-void ReleaseLogo() {
-    ReleaseAnimation();
-    FrameCursor = nullptr;
-}
-
 // Answers the dialog-procedure result of WM_INITDIALOG: FALSE when a logo was packaged but
 // cannot be played, after it has been released.
 INT_PTR InitAboutDialog(HWND dialog) {
@@ -95,7 +88,7 @@ INT_PTR InitAboutDialog(HWND dialog) {
     if (!PackageTrailer.logo.present)
         return TRUE;
     if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead) {
-        ReleaseLogo();
+        ReleaseAnimation();
         return FALSE;
     }
     const AboutLayout layout = LayOutAroundLogo(dialog);
@@ -106,7 +99,7 @@ INT_PTR InitAboutDialog(HWND dialog) {
 
     FrameCursor = FrameListHead;
     if (!PrepareFrame()) {
-        ReleaseLogo();
+        ReleaseAnimation();
         return FALSE;
     }
     HWND logo = CreateWindowExA(0, kLogoClass, nullptr, WS_CHILD, layout.logoClient.x,
@@ -129,7 +122,7 @@ LRESULT AboutCommand(HWND dialog, int id) {
     HWND logo = GetDlgItem(dialog, IDC_ABOUT_LOGO);
     if (logo)
         StopFrameTimer(logo);
-    ReleaseLogo();
+    ReleaseAnimation();
     EndDialog(dialog, 1);
     return 1;
 }
