@@ -13,6 +13,7 @@
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
+#include "show/display_bitmap.h"
 #include "show/frame_timer.h"
 
 #ifndef REELBOX_WEB_ADDRESS
@@ -26,27 +27,13 @@ RECT LogoFrameRect;
 namespace {
 
 // Takes the screen under the logo window as its snapshot and sets up the stage from it.
-// A failed capture or stage leaves LogoCaptured 0, so the next paint tries again; nothing
-// is then drawn from a missing bitmap.
+// A failed capture or stage keeps what was there and leaves LogoCaptured 0, so the next
+// paint tries again; nothing is drawn from a missing bitmap.
 void CaptureUnderLogo() {
-    if (BackgroundSnapshot) {
-        DeleteObject(BackgroundSnapshot);
-        BackgroundSnapshot = nullptr;
-    }
-    BackgroundSnapshot = CaptureScreenRect(&WindowRect, ActivePalette);
-    if (!BackgroundSnapshot)
-        return;
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (!display)
-        return;
-    if (StageBitmap) {
-        DeleteObject(StageBitmap);
-        StageBitmap = nullptr;
-    }
-    StageBitmap = CreateCompatibleBitmap(display, WindowRect.right - WindowRect.left,
-                                         WindowRect.bottom - WindowRect.top);
-    DeleteDC(display);
-    if (!StageBitmap)
+    int width = WindowRect.right - WindowRect.left;
+    int height = WindowRect.bottom - WindowRect.top;
+    if (!ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, ActivePalette)) ||
+        !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(width, height)))
         return;
     StageFromSnapshot();
     LogoCaptured = 1;
