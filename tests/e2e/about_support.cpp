@@ -124,13 +124,6 @@ bool DeleteAppPaths() {
     return RunProgram({"wine", "reg", "delete", kAppPathsKey, "/f"}) == 0;
 }
 
-std::string WindowsPath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 std::string AboutShowTest::MakeLogo(int width, int height, const std::vector<int>& indices,
                                     int delay) {
     const std::string path = OutputPath("logo-" + std::to_string(width) + "x" +

@@ -28,9 +28,6 @@ bool ReadAppPaths(std::string* value, bool* present);
 bool WriteAppPaths(const std::string& value);
 bool DeleteAppPaths();
 
-// A Unix path as the Windows programs under Wine name it (drive Z: is the root).
-std::string WindowsPath(const std::string& unixPath);
-
 class AboutShowTest : public E2eTest {
 protected:
     static constexpr int kAnimationWidth = 100, kAnimationHeight = 80;

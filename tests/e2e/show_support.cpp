@@ -118,13 +118,6 @@ bool PackShow(const std::string& player, const ShowPackage& package, const std::
     return status == 0;
 }
 
-std::string WinePath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 std::vector<TopWindow> WindowsOfSize(int width, int height) {
     std::vector<TopWindow> found;
     for (const TopWindow& window : ListTopWindows())

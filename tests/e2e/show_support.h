@@ -55,9 +55,6 @@ struct ShowPackage {
 bool PackShow(const std::string& player, const ShowPackage& package, const std::string& output,
               std::string* error);
 
-// "Z:\..." for a Unix path, as Windows programs under Wine name it.
-std::string WinePath(const std::string& unixPath);
-
 // The top-level windows of exactly this size, wherever they stand.
 std::vector<TopWindow> WindowsOfSize(int width, int height);
 

@@ -34,13 +34,6 @@ const char kInvalidFileText[] =
     "The specified file cannot be played on the specified MCI device. The file may be "
     "corrupt, or not in the correct format.";
 
-std::string WindowsPath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 // One still frame: the show waits on it until Escape.
 std::string StillGif() {
     Bytes gif;

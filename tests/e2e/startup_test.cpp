@@ -81,13 +81,6 @@ std::string MakeGif(int width, int height) {
     return gif;
 }
 
-std::string WindowsPath(const std::string& unixPath) {
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
 class StartupTest : public E2eTest {
 protected:
     void SetUp() override {

@@ -128,6 +128,8 @@ bool ReadDosAttributes(const std::string& path, uint32_t* attributes);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The name a Windows program under Wine uses for a Unix path: Z: and backslashes.
+std::string WindowsPath(const std::string& unixPath);
 
 // ---- Test fixture -------------------------------------------------------------------
 

@@ -161,4 +161,11 @@ bool FileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
 }  // namespace e2e
