@@ -15,6 +15,25 @@ int WindowHeight() {
     return WindowRect.bottom - WindowRect.top;
 }
 
+// Copies WindowRect's size from source at (0, 0) into StageBitmap, through a memory context
+// compatible with reference that has ActivePalette realised.
+void CopyIntoStage(HDC reference, HDC source) {
+    HDC stageDc = CreateCompatibleDC(reference);
+    if (!stageDc)
+        return;
+    HGDIOBJ previous = SelectObject(stageDc, StageBitmap);
+    HPALETTE replaced = nullptr;
+    if (ActivePalette) {
+        replaced = SelectPalette(stageDc, ActivePalette, FALSE);
+        RealizePalette(stageDc);
+    }
+    BitBlt(stageDc, 0, 0, WindowWidth(), WindowHeight(), source, 0, 0, SRCCOPY);
+    if (replaced)
+        SelectPalette(stageDc, replaced, FALSE);
+    SelectObject(stageDc, previous);
+    DeleteDC(stageDc);
+}
+
 }  // namespace
 
 void StageFromSnapshot() {
@@ -24,25 +43,12 @@ void StageFromSnapshot() {
     if (!display)
         return;
     HDC snapshotDc = CreateCompatibleDC(display);
-    HDC stageDc = CreateCompatibleDC(display);
-    if (snapshotDc && stageDc) {
-        HGDIOBJ snapshotPrevious = SelectObject(snapshotDc, BackgroundSnapshot);
-        HGDIOBJ stagePrevious = SelectObject(stageDc, StageBitmap);
-        HPALETTE replaced = nullptr;
-        if (ActivePalette) {
-            replaced = SelectPalette(stageDc, ActivePalette, FALSE);
-            RealizePalette(stageDc);
-        }
-        BitBlt(stageDc, 0, 0, WindowWidth(), WindowHeight(), snapshotDc, 0, 0, SRCCOPY);
-        if (replaced)
-            SelectPalette(stageDc, replaced, FALSE);
-        SelectObject(stageDc, stagePrevious);
-        SelectObject(snapshotDc, snapshotPrevious);
-    }
-    if (stageDc)
-        DeleteDC(stageDc);
-    if (snapshotDc)
+    if (snapshotDc) {
+        HGDIOBJ previous = SelectObject(snapshotDc, BackgroundSnapshot);
+        CopyIntoStage(display, snapshotDc);
+        SelectObject(snapshotDc, previous);
         DeleteDC(snapshotDc);
+    }
     DeleteDC(display);
 }
 
@@ -52,21 +58,8 @@ void StageFromWindow(HWND window) {
     HDC windowDc = GetDC(window);
     if (!windowDc)
         return;
-    HDC stageDc = CreateCompatibleDC(windowDc);
-    if (stageDc) {
-        HGDIOBJ previous = SelectObject(stageDc, StageBitmap);
-        HPALETTE replaced = nullptr;
-        if (ActivePalette) {
-            replaced = SelectPalette(stageDc, ActivePalette, FALSE);
-            RealizePalette(stageDc);
-        }
-        // What the screen shows in the window's area, the frame that is leaving included.
-        BitBlt(stageDc, 0, 0, WindowWidth(), WindowHeight(), windowDc, 0, 0, SRCCOPY);
-        if (replaced)
-            SelectPalette(stageDc, replaced, FALSE);
-        SelectObject(stageDc, previous);
-        DeleteDC(stageDc);
-    }
+    // What the screen shows in the window's area, the frame that is leaving included.
+    CopyIntoStage(windowDc, windowDc);
     ReleaseDC(window, windowDc);
 }
 
