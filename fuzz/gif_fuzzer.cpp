@@ -50,9 +50,8 @@ uint64_t LoadAndCheck(const uint8_t* data, size_t size) {
             Mix(&digest, value);
         previous = node;
     }
-    ReleaseAnimation();
-    if (FrameListHead)
-        __builtin_trap();
+    FreeFrameList(FrameListHead);
+    FrameListHead = nullptr;
     return digest;
 }
 

@@ -8,12 +8,12 @@
 
 #include "about/about_layout.h"
 #include "about/about_state.h"
-#include "app/package_state.h"
+#include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
-#include "show/frame_timer.h"
+#include "present/frame_timer.h"
 
 HWND AboutDialogHandle;
 // Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc

@@ -2,12 +2,11 @@
 #include "app/end_show.h"
 
 #include "about/about_dialog.h"
-#include "app/package_state.h"
-#include "gif/gif_loader.h"
+#include "present/frame_timer.h"
+#include "render/render_api.h"
 #include "resources/resource.h"
-#include "show/frame_timer.h"
-#include "show/message_window.h"
 #include "sound/background_sound.h"
+#include "startup/package_state.h"
 
 static bool ShowEnded;
 
@@ -19,7 +18,6 @@ void EndShow(HWND window) {
     ShowEnded = true;
     StopFrameTimer(window);
     ReleaseAnimation();
-    ReleaseMessageSnapshot();
     ShowWindow(window, SW_HIDE);
     Sleep(5);
     // The dialog reads the logo file and plays while the sound goes on, so the sound is

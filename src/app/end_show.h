@@ -1,10 +1,11 @@
-// The common end of every show.
+// The common end of every show. The show's windows reach it through show/show_end.h,
+// where WinMain installs it.
 #pragma once
 
 #include <windows.h>
 
-// Releases what the presenting window holds, runs the About dialog when the package asks
-// for it, stops the sound, deletes the temporary files and posts the quit message. Runs
+// Stops the frame timer, releases the animation and hides the window, runs the About
+// dialog when the package asks for it, stops the sound, deletes the temporary files and posts the quit message. Runs
 // once; later calls (a window's WM_DESTROY while the process ends) do nothing.
 void EndShow(HWND window);
 // Ends a show whose next window could not be built: the sound is stopped, the temporary

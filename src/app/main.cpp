@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include "about/about_dialog.h"
-#include "app/package_state.h"
+#include "app/end_show.h"
 #include "resources/resource.h"
 #include "show/animation_window.h"
 #include "show/message_window.h"
+#include "show/show_end.h"
 #include "sound/background_sound.h"
+#include "startup/package_state.h"
 
 static const char kAnimationClass[] = "AnimationClass";
 
@@ -51,6 +53,7 @@ static int RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // The shared presentation handles are zero-initialised module state; nothing to reset.
     ProgramInstance = instance;
+    SetShowEnding({EndShow, AbandonShow, ShowHasEnded});
     if (AnotherShowIsRunning())
         return 0;
     if (!LoadPackage()) {

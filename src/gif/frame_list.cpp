@@ -1,7 +1,6 @@
-// The one loaded frame list: FrameListHead, its release, and ReleaseAnimation.
+// The one loaded frame list: FrameListHead and the release of a list.
 //
-// Owns: FrameListHead and every FrameNode with its FrameImage. The drawing objects made from
-// the list belong to the rendering code, which frees them in ReleaseDrawingObjects.
+// Owns: FrameListHead and every FrameNode with its FrameImage.
 #include <cstdlib>
 
 #include "gif/gif_loader.h"
@@ -15,12 +14,4 @@ void FreeFrameList(FrameNode* first) {
         std::free(first);
         first = next;
     }
-}
-
-void ReleaseAnimation() {
-    if (FrameListHead) {
-        FreeFrameList(FrameListHead);
-        FrameListHead = nullptr;
-    }
-    ReleaseDrawingObjects();
 }

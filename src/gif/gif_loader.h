@@ -1,9 +1,9 @@
 // The GIF stream parser and the one loaded frame list: ScreenDescriptor, the doubly linked
-// FrameNode list reached through FrameListHead, GifLoader and ReleaseAnimation.
+// FrameNode list reached through FrameListHead, GifLoader and FreeFrameList.
 //
 // Owns: ScreenDescriptor, PendingControl, FrameListHead and every FrameNode with its image.
-// The drawing objects made from a loaded list are released through ReleaseDrawingObjects,
-// which the rendering code supplies on Windows and which does nothing in the portable build.
+// Whoever also makes drawing objects from a loaded list releases both together (the player's
+// ReleaseAnimation, render_api.h); this module knows nothing of them.
 // Portable: no platform headers; the file is read through file_mapping.h.
 #pragma once
 
@@ -49,9 +49,6 @@ int GifLoader(const char* path);
 // The same on bytes already in memory (the file mapping hands its view to this).
 int GifLoadBytes(const uint8_t* data, size_t size);
 
+// Frees every node from first on with its image. Freeing the loaded list leaves
+// FrameListHead to the caller.
 void FreeFrameList(FrameNode* first);
-// Frees the frame list and every drawing object made from it; a second call does nothing.
-void ReleaseAnimation();
-// Deletes the drawing objects that belong to the loaded list (palettes, the frame's DIB,
-// snapshots, stage). Supplied by the rendering code; a no-op in the portable build.
-void ReleaseDrawingObjects();

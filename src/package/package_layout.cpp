@@ -1,5 +1,5 @@
 // Encoding, decoding and checking of the package trailer (see package_layout.h).
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 
 #include <cstring>
 

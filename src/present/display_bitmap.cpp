@@ -1,5 +1,5 @@
 // Display-compatible bitmaps (see display_bitmap.h).
-#include "show/display_bitmap.h"
+#include "present/display_bitmap.h"
 
 HBITMAP CreateDisplayBitmap(int width, int height) {
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);

@@ -1,5 +1,5 @@
 // FrameTimer and its pacing state, shared by whichever window presents (see frame_timer.h).
-#include "show/frame_timer.h"
+#include "present/frame_timer.h"
 
 #include "render/render_api.h"
 

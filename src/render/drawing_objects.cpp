@@ -1,6 +1,6 @@
-// ReleaseDrawingObjects: the long-lived drawing objects made from the loaded frame list,
-// freed by ReleaseAnimation after the list itself. Each is released only when set and set
-// to null, so a second call does nothing.
+// ReleaseAnimation: the loaded frame list and the long-lived drawing objects made from it,
+// released together. ReleaseDrawingObjects frees the objects after the list; each is
+// released only when set and set to null, so a second call does nothing.
 //
 // Also clears FrameCursor, which pointed into the freed list.
 // Owns: the release of GlobalPalette, FramePalette, CurrentFrameDib, BackgroundSnapshot,
@@ -39,4 +39,12 @@ void ReleaseDrawingObjects() {
     DeleteBitmap(&BackgroundSnapshot);
     DeleteBitmap(&FullScreenSnapshot);
     DeleteBitmap(&StageBitmap);
+}
+
+void ReleaseAnimation() {
+    if (FrameListHead) {
+        FreeFrameList(FrameListHead);
+        FrameListHead = nullptr;
+    }
+    ReleaseDrawingObjects();
 }

@@ -70,5 +70,10 @@ void ReleaseComposedPicture(ComposedPicture* picture);
 // copy. Called between BeginPaint and EndPaint.
 void PaintComposedFrame(HDC paintDc, HWND window);
 
-// --- Drawing objects release (drawing_objects.cpp) ---
-// ReleaseDrawingObjects() is declared in gif/gif_loader.h; ReleaseAnimation calls it.
+// --- Release of the animation (drawing_objects.cpp) ---
+// Frees the loaded frame list and every drawing object made from it; a second call does
+// nothing.
+void ReleaseAnimation();
+// Deletes the drawing objects that belong to the loaded list (palettes, the frame's DIB,
+// snapshots, stage) and clears FrameCursor.
+void ReleaseDrawingObjects();

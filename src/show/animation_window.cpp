@@ -6,13 +6,14 @@
 // the last tick, to open the message window.
 #include "show/animation_window.h"
 
-#include "app/end_show.h"
-#include "app/package_state.h"
 #include "gif/gif_loader.h"
+#include "present/focus_refresh.h"
+#include "present/frame_timer.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
-#include "show/frame_timer.h"
 #include "show/message_window.h"
+#include "show/show_end.h"
+#include "startup/package_state.h"
 
 namespace {
 
@@ -48,44 +49,10 @@ void PaintFrame(HWND window) {
 
 void EndOnEscape(HWND window, WPARAM key) {
     if (key == VK_ESCAPE)
-        EndShow(window);
+        AskToEndShow(window);
 }
 
 }  // namespace
-
-// Realises the frame's palette in the window's context and repaints; an activation also
-// arms the timer.
-void RefreshPalette(HWND window) {
-    HDC dc = GetDC(window);
-    HPALETTE previous = nullptr;
-    if (dc && ActivePalette) {
-        previous = SelectPalette(dc, ActivePalette, FALSE);
-        RealizePalette(dc);
-    }
-    InvalidateRect(window, nullptr, FALSE);
-    if (dc && previous)
-        SelectPalette(dc, previous, TRUE);
-    TimerArmed = 1;
-    if (dc)
-        ReleaseDC(window, dc);
-}
-
-// Hides the window long enough for what lies behind it to repaint, captures that afresh and
-// shows the window again over it. A failed capture keeps the previous snapshot and stage.
-void RefreshAfterFocusLoss(HWND window, HWND gainingFocus) {
-    if (!IsWindowVisible(window) || gainingFocus == window)
-        return;
-    ShowWindow(window, SW_HIDE);
-    Sleep(1000);
-    HBITMAP capture = CaptureScreenRect(&WindowRect, ActivePalette);
-    if (capture) {
-        if (BackgroundSnapshot)
-            DeleteObject(BackgroundSnapshot);
-        BackgroundSnapshot = capture;
-        StageFromSnapshot();
-    }
-    ShowWindow(window, SW_SHOW);
-}
 
 LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

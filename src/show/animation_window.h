@@ -8,7 +8,3 @@
 // stopped and the temporary files are deleted on the paths that abandon).
 bool CreateAnimationWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Realises the frame palette in the window and repaints it; arms the timer.
-void RefreshPalette(HWND window);
-// Hides a window for a second and shows it again over a fresh capture of the screen.
-void RefreshAfterFocusLoss(HWND window, HWND gainingFocus);

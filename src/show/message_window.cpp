@@ -6,15 +6,15 @@
 // memory context for the zoom paints).
 #include "show/message_window.h"
 
-#include "app/end_show.h"
-#include "app/package_state.h"
 #include "gif/gif_loader.h"
+#include "present/display_bitmap.h"
+#include "present/focus_refresh.h"
+#include "present/frame_timer.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
-#include "show/animation_window.h"
-#include "show/frame_timer.h"
-#include "show/display_bitmap.h"
 #include "show/placement.h"
+#include "show/show_end.h"
+#include "startup/package_state.h"
 
 namespace {
 
@@ -127,6 +127,12 @@ void PaintZoom(HWND window) {
     EndPaint(window, &paint);
 }
 
+// The message window lets go of its snapshot before it asks for the end of the show.
+void EndMessageShow(HWND window) {
+    ReleaseMessageSnapshot();
+    AskToEndShow(window);
+}
+
 // Every accepted tick is one step; the wait inside each paint paces them.
 void AdvanceZoom(HWND window, UINT_PTR id) {
     if (id != TimerId || ArmOnFirstTick(window) || ZoomStep >= kLastZoomStep)
@@ -141,7 +147,7 @@ void AdvanceZoom(HWND window, UINT_PTR id) {
 // Without a packaged message the show ends during the window's own creation.
 void StartZoom(HWND window) {
     if (!PackageTrailer.message.present) {
-        EndShow(window);
+        EndMessageShow(window);
         return;
     }
     ZoomStep = 0;
@@ -151,7 +157,7 @@ void StartZoom(HWND window) {
 
 void EndOnEscape(HWND window, WPARAM key) {
     if (key == VK_ESCAPE)
-        EndShow(window);
+        EndMessageShow(window);
 }
 
 // Shown from a handler of the animation window it replaces, the message window becomes the
@@ -189,7 +195,7 @@ void ReleaseMessageSnapshot() {
 void OpenMessageWindow(HWND animationWindow) {
     // A click queued behind the end-of-list request, or the window's destruction as the
     // process ends, must not open a second message window.
-    if (MessageWindowOpened || ShowHasEnded())
+    if (MessageWindowOpened || ShowIsEnding())
         return;
     MessageWindowOpened = true;
     Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -207,14 +213,14 @@ void OpenMessageWindow(HWND animationWindow) {
     if (!ReplaceBitmap(&FullScreenSnapshot, CaptureScreen(nullptr)) ||
         !ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, nullptr)) ||
         !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(side, side))) {
-        AbandonShow();
+        AskToAbandonShow();
         return;
     }
     StageFromSnapshot();
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "MsgClass", nullptr, WS_POPUP,
                                   corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance, nullptr);
     if (!window) {
-        AbandonShow();
+        AskToAbandonShow();
         return;
     }
     StageWindow = window;
@@ -227,13 +233,13 @@ void OpenMessageWindow(HWND animationWindow) {
 LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: StartZoom(window); return 0;
-    case WM_DESTROY: EndShow(window); return 0;
+    case WM_DESTROY: EndMessageShow(window); return 0;
     case WM_ACTIVATE: RefreshPalette(window); return 0;
     case WM_KILLFOCUS: OnKillFocus(window, reinterpret_cast<HWND>(wParam)); return 0;
     case WM_PAINT: PaintZoom(window); return 0;
     case WM_KEYDOWN: EndOnEscape(window, wParam); return 0;
     case WM_TIMER: AdvanceZoom(window, wParam); return 0;
-    case WM_LBUTTONDOWN: EndShow(window); return 0;
+    case WM_LBUTTONDOWN: EndMessageShow(window); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -8,4 +8,5 @@
 void OpenMessageWindow(HWND animationWindow);
 LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Deletes MessageSnapshot (its device context and bitmap); nothing when it was never made.
+// The window calls it itself before it asks for the end of the show.
 void ReleaseMessageSnapshot();

@@ -5,11 +5,11 @@
 // before the window exists, so the moving window never captures itself.
 #include "show/animation_window.h"
 
-#include "app/package_state.h"
+#include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
-#include "show/display_bitmap.h"
+#include "present/display_bitmap.h"
 #include "show/placement.h"
 #include "sound/background_sound.h"
 

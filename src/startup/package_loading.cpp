@@ -7,7 +7,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/package_state.h"
+#include "startup/package_state.h"
 
 HINSTANCE ProgramInstance;
 PackageTrailerRecord PackageTrailer;

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 
 extern HINSTANCE ProgramInstance;
 extern PackageTrailerRecord PackageTrailer;
@@ -37,5 +37,5 @@ bool WriteHiddenFile(const char* name, const void* data, DWORD size);
 bool ExtractPayloads(const BYTE* view, const PackagePayloads& payloads);
 void DeleteTempFiles();
 
-// The view of the program file, open only while LoadPackage runs (package_reader.cpp).
+// The view of the program file, open only while LoadPackage runs (package_loading.cpp).
 void ReleasePackageView();

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/package_state.h"
+#include "startup/package_state.h"
 
 char* AnimationFile;
 char* MessageFile;

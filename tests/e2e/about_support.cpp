@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 #include "gif_writer.h"
 
 #ifndef REELBOX_TACKON

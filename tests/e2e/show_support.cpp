@@ -90,12 +90,10 @@ std::string DescribeFirstDifference(const ModelImage& seen, const ModelImage& ex
 
 std::vector<ModelImage> ModelFrames(const Bytes& gif, const ModelImage& background) {
     std::vector<ModelImage> frames;
-    if (!GifLoadBytes(gif.data(), gif.size()) || !FrameListHead) {
-        ReleaseAnimation();
-        return frames;
-    }
-    frames = ModelPlayList(FrameListHead, ScreenDescriptor, background);
-    ReleaseAnimation();
+    if (GifLoadBytes(gif.data(), gif.size()) && FrameListHead)
+        frames = ModelPlayList(FrameListHead, ScreenDescriptor, background);
+    FreeFrameList(FrameListHead);
+    FrameListHead = nullptr;
     return frames;
 }
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 #include "e2e_harness.h"
 #include "gif_writer.h"
 #include "sound_recorder.h"

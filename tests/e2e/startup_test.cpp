@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 #include "e2e_harness.h"
 
 #ifndef REELBOX_TACKON

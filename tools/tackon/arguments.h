@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 
 enum TackonMode { kModeHelp, kModePack, kModeInfo, kModeExtract };
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 
 constexpr uint32_t kDefaultPlacement = kRandomPlacement;
 constexpr uint32_t kDefaultColour = 0x00000000;           // black

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 
 struct LoadedPackage {
     std::vector<uint8_t> bytes;

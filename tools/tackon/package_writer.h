@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 #include "arguments.h"
 
 // The trailer for the given payload sizes and options, with tackon's fixed values in the

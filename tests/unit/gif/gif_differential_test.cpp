@@ -125,7 +125,7 @@ Decoded DecodeWithOurs(const Bytes& bytes) {
             frame.delay = -1000;
         result.frames.push_back(frame);
     }
-    ReleaseAnimation();
+    ReleaseFrameList();
     return result;
 }
 

@@ -1,5 +1,5 @@
 // The stream parser and the frame list: control data, signatures, colour tables, cut files,
-// budgets, the file loader and ReleaseAnimation.
+// budgets, the file loader and the release of the list.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,7 +11,7 @@ namespace {
 
 class GifParser : public ::testing::Test {
 protected:
-    void TearDown() override { ReleaseAnimation(); }
+    void TearDown() override { ReleaseFrameList(); }
 };
 
 ImageSpec Sprite(int width, int height, uint32_t seed, int colours = 256) {
@@ -135,7 +135,7 @@ TEST_F(GifParser, Gif87aParsesLikeGif89a) {
     ASSERT_EQ(LoadBytes(gif87), 1);
     std::vector<int> pixels87 = RowMajor(FrameListHead->image);
     FrameControl control87 = FrameListHead->control;
-    ReleaseAnimation();
+    ReleaseFrameList();
     ASSERT_EQ(LoadBytes(gif89), 1);
     EXPECT_EQ(RowMajor(FrameListHead->image), pixels87);
     ExpectControl(control87, 1, 12, 0, 1);
@@ -146,7 +146,7 @@ TEST_F(GifParser, BadSignaturesAreRefusedWithoutTouchingTheScreen) {
     PutHeader(&good, 10, 20, true);
     PutImage(&good, Sprite(2, 2, 6));
     ASSERT_EQ(LoadBytes(good), 1);
-    ReleaseAnimation();
+    ReleaseFrameList();
 
     for (const char* signature : {"gif89a", "GIF89b", "GIF88a", "GIF8", "Gif87a", ""}) {
         Bytes bad;
@@ -168,7 +168,7 @@ TEST_F(GifParser, GlobalTableOverwritesOnlyItsOwnEntries) {
     PutHeader(&full, 4, 4, true, 7);
     PutImage(&full, Sprite(1, 1, 7));
     ASSERT_EQ(LoadBytes(full), 1);
-    ReleaseAnimation();
+    ReleaseFrameList();
 
     Bytes small = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0x85, 0, 0};
     for (int i = 0; i < 64; ++i)
@@ -179,7 +179,7 @@ TEST_F(GifParser, GlobalTableOverwritesOnlyItsOwnEntries) {
     EXPECT_EQ(ScreenDescriptor.globalRed[63], 200);
     EXPECT_EQ(ScreenDescriptor.globalGreen[64], 255 - 64);
     EXPECT_EQ(ScreenDescriptor.globalRed[255], 255);
-    ReleaseAnimation();
+    ReleaseFrameList();
 
     Bytes none;
     PutHeader(&none, 4, 4, false, 2);
@@ -227,7 +227,7 @@ TEST_F(GifParser, FileCutAnywhereEndsCleanly) {
         ++decoded;
     EXPECT_GT(decoded, 0u);
     EXPECT_LT(decoded, got.size());
-    ReleaseAnimation();
+    ReleaseFrameList();
 
     // Every cut: no read past the end, and a longer file never yields fewer frames.
     size_t previousCount = 0;
@@ -237,7 +237,7 @@ TEST_F(GifParser, FileCutAnywhereEndsCleanly) {
         size_t count = LoadedFrames().size();
         EXPECT_GE(count, previousCount) << "cut at " << length;
         previousCount = count;
-        ReleaseAnimation();
+        ReleaseFrameList();
     }
     EXPECT_EQ(previousCount, 2u);
 }
@@ -252,7 +252,7 @@ TEST_F(GifParser, LoadBudgetEndsTheListLikeAnAllocationFailure) {
     gif.push_back(0x3B);
     ASSERT_EQ(LoadBytes(gif), 1);
     EXPECT_EQ(LoadedFrames().size(), 1u);
-    ReleaseAnimation();
+    ReleaseFrameList();
 
     // Sixteen 4096 x 4096 frames are 256 MiB of raster alone: the last one passes the total.
     Bytes large;
@@ -274,9 +274,9 @@ TEST_F(GifParser, LoaderMapsFilesAndReleaseTwiceDoesNothing) {
     ASSERT_EQ(GifLoader(path.c_str()), 1);
     ASSERT_NE(FrameListHead, nullptr);
     EXPECT_EQ(RowMajor(FrameListHead->image), image.pixels);
-    ReleaseAnimation();
+    ReleaseFrameList();
     EXPECT_EQ(FrameListHead, nullptr);
-    ReleaseAnimation();
+    ReleaseFrameList();
     EXPECT_EQ(FrameListHead, nullptr);
 
     std::string empty = TempPath("reelbox_loader_empty.gif");

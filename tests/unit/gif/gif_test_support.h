@@ -6,6 +6,12 @@
 #include "gif/gif_loader.h"
 #include "gif_writer.h"
 
+// Frees the loaded list the way the player's ReleaseAnimation does, without drawing objects.
+inline void ReleaseFrameList() {
+    FreeFrameList(FrameListHead);
+    FrameListHead = nullptr;
+}
+
 inline int LoadBytes(const Bytes& bytes) {
     return GifLoadBytes(bytes.data(), bytes.size());
 }

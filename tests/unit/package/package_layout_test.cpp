@@ -1,6 +1,6 @@
 // The package trailer's byte layout and the rules by which the player accepts a package
 // and locates its payloads.
-#include "app/package_layout.h"
+#include "package/package_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/package_state.h"
+#include "startup/package_state.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/package_state.h"
+#include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "gif_writer.h"
 #include "render/render_api.h"
 #include "show/animation_window.h"
-#include "show/display_bitmap.h"
-#include "show/frame_timer.h"
+#include "present/display_bitmap.h"
+#include "present/frame_timer.h"
 #include "show/message_window.h"
 #include "show_stand_ins.h"
 
@@ -71,6 +71,7 @@ protected:
         ProgramInstance = GetModuleHandleA(nullptr);
         RegisterClassOnce("AnimationClass", AnimationWindowProc);
         RegisterClassOnce("MsgClass", MessageWindowProc);
+        InstallShowStandIns();
         EndShowCalls = 0;
         EndShowWindow = nullptr;
         AbandonShowCalls = 0;

@@ -1,27 +1,30 @@
-// Stand-ins for the common end of the show and the sound, so that the window procedures
-// can be driven in a test program: they record how they were called.
+// Stand-ins for the common end of the show, installed through show_end.h so that the window
+// procedures can be driven in a test program: they record how they were called.
 #include "show_stand_ins.h"
 
-#include "app/end_show.h"
-#include "sound/background_sound.h"
+#include "show/show_end.h"
 
 int EndShowCalls;
 HWND EndShowWindow;
 int AbandonShowCalls;
 
-void EndShow(HWND window) {
+namespace {
+
+void RecordEndShow(HWND window) {
     ++EndShowCalls;
     EndShowWindow = window;
 }
 
-void AbandonShow() {
+void RecordAbandonShow() {
     ++AbandonShowCalls;
 }
 
-bool ShowHasEnded() {
+bool NeverEnded() {
     return false;
 }
 
-bool StopSound() {
-    return true;
+}  // namespace
+
+void InstallShowStandIns() {
+    SetShowEnding({RecordEndShow, RecordAbandonShow, NeverEnded});
 }

@@ -6,3 +6,6 @@
 extern int EndShowCalls;
 extern HWND EndShowWindow;
 extern int AbandonShowCalls;
+
+// Installs the stand-ins as the show's end (show_end.h).
+void InstallShowStandIns();

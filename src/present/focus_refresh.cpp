@@ -1,0 +1,41 @@
+// The presenting window's refresh on activation and after a focus loss (see
+// focus_refresh.h).
+#include "present/focus_refresh.h"
+
+#include "present/frame_timer.h"
+#include "render/render_api.h"
+#include "render/render_state.h"
+
+// Realises the frame's palette in the window's context and repaints; an activation also
+// arms the timer.
+void RefreshPalette(HWND window) {
+    HDC dc = GetDC(window);
+    HPALETTE previous = nullptr;
+    if (dc && ActivePalette) {
+        previous = SelectPalette(dc, ActivePalette, FALSE);
+        RealizePalette(dc);
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    if (dc && previous)
+        SelectPalette(dc, previous, TRUE);
+    TimerArmed = 1;
+    if (dc)
+        ReleaseDC(window, dc);
+}
+
+// Hides the window long enough for what lies behind it to repaint, captures that afresh and
+// shows the window again over it. A failed capture keeps the previous snapshot and stage.
+void RefreshAfterFocusLoss(HWND window, HWND gainingFocus) {
+    if (!IsWindowVisible(window) || gainingFocus == window)
+        return;
+    ShowWindow(window, SW_HIDE);
+    Sleep(1000);
+    HBITMAP capture = CaptureScreenRect(&WindowRect, ActivePalette);
+    if (capture) {
+        if (BackgroundSnapshot)
+            DeleteObject(BackgroundSnapshot);
+        BackgroundSnapshot = capture;
+        StageFromSnapshot();
+    }
+    ShowWindow(window, SW_SHOW);
+}

@@ -1,0 +1,19 @@
+// The end of the show as the show's windows see it. Ending a show (the About dialog, the
+// sound, the temporary files, the quit message) belongs to the player, above this module:
+// it installs its operations with SetShowEnding before the first window exists, and the
+// windows only ask. Until something is installed, asking does nothing.
+#pragma once
+
+#include <windows.h>
+
+struct ShowEnding {
+    void (*end)(HWND window);   // a click, Escape, or the message window's destruction
+    void (*abandon)();          // the next window could not be built
+    bool (*hasEnded)();         // the end has begun: no further window may open
+};
+
+void SetShowEnding(const ShowEnding& ending);
+
+void AskToEndShow(HWND window);
+void AskToAbandonShow();
+bool ShowIsEnding();
