@@ -14,13 +14,12 @@
 #include "render/render_state.h"
 #include "resources/resource.h"
 #include "present/frame_timer.h"
+#include "present/window_classes.h"
 
 HWND AboutDialogHandle;
 // Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc
 // again first; that inner call clears it and answers FALSE so the default processing runs.
 static int DefDlgReentry;
-
-static const char kLogoClass[] = "LogoClass";
 
 namespace {
 

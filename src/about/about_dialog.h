@@ -1,7 +1,6 @@
-// The About dialog with its looping logo.
+// The About dialog with its looping logo (the logo window: logo_window.h).
 #pragma once
 
 #include <windows.h>
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

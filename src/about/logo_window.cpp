@@ -1,13 +1,14 @@
-// The logo window of the About dialog (class LogoClass): the first-paint capture of the
+// The logo window of the About dialog (class kLogoClass): the first-paint capture of the
 // screen under it, the paint through the shared composition with the sunken frame round it,
 // the looping frame tick, the hand cursor and the click that opens LogoWebAddress.
 //
 // Owns LogoCaptured, LogoFrameRect and LogoWebAddress. The frames, the stage and the timer
 // are the shared rendering and timing state; the dialog releases them when it closes.
-#include "about/about_dialog.h"
+#include "about/logo_window.h"
 
 #include "about/about_state.h"
 #include "about/browser.h"
+#include "about/sunken_frame.h"
 #include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "render/render_api.h"

@@ -1,7 +1,7 @@
 // DrawSunkenFrame: the two-pixel 3D edge the logo paint draws round the logo on the About
 // dialog's context. One-pixel lines in four system colours; LineTo leaves each end point
 // undrawn, which is why the coordinates run one pixel past the corners they finish.
-#include "about/about_state.h"
+#include "about/sunken_frame.h"
 
 namespace {
 

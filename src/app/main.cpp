@@ -3,16 +3,16 @@
 // The command line is ignored: the package appended to the program is the only input.
 #include <windows.h>
 
-#include "about/about_dialog.h"
+#include "about/logo_window.h"
 #include "app/end_show.h"
 #include "resources/resource.h"
+#include "present/window_classes.h"
 #include "show/animation_window.h"
 #include "show/message_window.h"
 #include "show/show_end.h"
+#include "show/slide_in.h"
 #include "sound/background_sound.h"
 #include "startup/package_state.h"
-
-static const char kAnimationClass[] = "AnimationClass";
 
 static bool AnotherShowIsRunning() {
     return FindWindowA(kAnimationClass, nullptr) != nullptr;
@@ -36,8 +36,8 @@ static bool RegisterShowClass(const char* name, WNDPROC procedure) {
 // All three registrations are attempted; the step succeeds only when all three do.
 static bool RegisterWindowClasses() {
     bool animation = RegisterShowClass(kAnimationClass, AnimationWindowProc);
-    bool message = RegisterShowClass("MsgClass", MessageWindowProc);
-    bool logo = RegisterShowClass("LogoClass", LogoWindowProc);
+    bool message = RegisterShowClass(kMessageClass, MessageWindowProc);
+    bool logo = RegisterShowClass(kLogoClass, LogoWindowProc);
     return animation && message && logo;
 }
 
@@ -61,7 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 0;
     }
     if (PackageTrailer.sound.present)
-        StartSound(SoundType == kSoundTypeWave ? kSoundWave : kSoundMidi, SoundFile);
+        StartSound(SoundKindOfType(SoundType), SoundFile);
     if (!RegisterWindowClasses() || !CreateAnimationWindow(instance, showCommand)) {
         StopSound();
         DeleteTempFiles();

@@ -10,6 +10,7 @@
 #include "present/display_bitmap.h"
 #include "present/focus_refresh.h"
 #include "present/frame_timer.h"
+#include "present/window_classes.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "show/placement.h"
@@ -217,7 +218,7 @@ void OpenMessageWindow(HWND animationWindow) {
         return;
     }
     StageFromSnapshot();
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "MsgClass", nullptr, WS_POPUP,
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMessageClass, nullptr, WS_POPUP,
                                   corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance, nullptr);
     if (!window) {
         AskToAbandonShow();

@@ -3,13 +3,14 @@
 //
 // Every background piece of the slide is cut from one capture of the whole screen taken
 // before the window exists, so the moving window never captures itself.
-#include "show/animation_window.h"
+#include "show/slide_in.h"
 
 #include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "present/display_bitmap.h"
+#include "present/window_classes.h"
 #include "show/placement.h"
 #include "sound/background_sound.h"
 
@@ -135,7 +136,7 @@ bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
         return Abandon();
     StageFromSnapshot();
 
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "AnimationClass", nullptr, WS_POPUP,
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kAnimationClass, nullptr, WS_POPUP,
                                   start.x, start.y, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
     StageWindow = window;
     if (!window)

@@ -5,11 +5,12 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-enum SoundKind { kSoundMidi, kSoundWave };
+#include "package/sound_kind.h"
 
 extern MCIDEVICEID MidiDevice;   // open "sequencer" device, 0 when none
 extern MCIDEVICEID WaveDevice;   // open "waveaudio" device, 0 when none
 
+// Plays kind kSoundWave on the wave device and any other kind on the sequencer.
 // 0 when the sound is playing, otherwise the MCI error code after it has been reported.
 DWORD StartSound(SoundKind kind, const char* file);
 // Closes whichever device is open; true when a close failed.

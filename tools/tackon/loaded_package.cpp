@@ -1,5 +1,5 @@
-// Loading a package file and applying the player's acceptance rules (see package_reader.h).
-#include "package_reader.h"
+// Loading a package file and applying the player's acceptance rules (see loaded_package.h).
+#include "loaded_package.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "file_io.h"
-#include "package_reader.h"
+#include "loaded_package.h"
 
 namespace {
 

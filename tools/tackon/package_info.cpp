@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "option_values.h"
-#include "package_reader.h"
+#include "loaded_package.h"
 
 namespace {
 

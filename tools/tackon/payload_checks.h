@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-enum SoundKind { kSoundUnknown, kSoundWave, kSoundMidi };
+#include "package/sound_kind.h"
 
 bool LooksLikeGif(const std::vector<uint8_t>& bytes);
 bool LooksLikeEnhancedMetafile(const std::vector<uint8_t>& bytes);

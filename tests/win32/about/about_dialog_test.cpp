@@ -17,6 +17,7 @@
 
 #include "about/about_dialog.h"
 #include "about/about_state.h"
+#include "about/logo_window.h"
 #include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "gif_writer.h"

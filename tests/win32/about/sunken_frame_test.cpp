@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "about/about_state.h"
+#include "about/sunken_frame.h"
 
 namespace {
 

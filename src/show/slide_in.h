@@ -1,0 +1,10 @@
+// The animation window's entrance: its creation at the start cell and the slide to the end
+// cell.
+#pragma once
+
+#include <windows.h>
+
+// Loads the animation, creates the window at the start cell and slides it to the end cell.
+// true when it stands there with the first frame drawn; false after giving up (the sound is
+// stopped and the temporary files are deleted on the paths that abandon).
+bool CreateAnimationWindow(HINSTANCE instance, int showCommand);
