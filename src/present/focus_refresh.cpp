@@ -2,6 +2,7 @@
 // focus_refresh.h).
 #include "present/focus_refresh.h"
 
+#include "present/display_bitmap.h"
 #include "present/frame_timer.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
@@ -30,12 +31,7 @@ void RefreshAfterFocusLoss(HWND window, HWND gainingFocus) {
         return;
     ShowWindow(window, SW_HIDE);
     Sleep(1000);
-    HBITMAP capture = CaptureScreenRect(&WindowRect, ActivePalette);
-    if (capture) {
-        if (BackgroundSnapshot)
-            DeleteObject(BackgroundSnapshot);
-        BackgroundSnapshot = capture;
+    if (ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, ActivePalette)))
         StageFromSnapshot();
-    }
     ShowWindow(window, SW_SHOW);
 }
