@@ -8,13 +8,13 @@
 
 #include "about/about_layout.h"
 #include "about/about_state.h"
-#include "startup/package_state.h"
 #include "gif/gif_loader.h"
+#include "present/frame_timer.h"
+#include "present/window_classes.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
-#include "present/frame_timer.h"
-#include "present/window_classes.h"
+#include "startup/package_state.h"
 
 HWND AboutDialogHandle;
 // Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc

@@ -9,13 +9,13 @@
 #include "about/about_state.h"
 #include "about/browser.h"
 #include "about/sunken_frame.h"
-#include "startup/package_state.h"
 #include "gif/gif_loader.h"
+#include "present/display_bitmap.h"
+#include "present/frame_timer.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
-#include "present/display_bitmap.h"
-#include "present/frame_timer.h"
+#include "startup/package_state.h"
 
 #ifndef REELBOX_WEB_ADDRESS
 #error "REELBOX_WEB_ADDRESS is set by the build (the CMake cache variable of the same name)"

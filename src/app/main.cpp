@@ -5,8 +5,8 @@
 
 #include "about/logo_window.h"
 #include "app/end_show.h"
-#include "resources/resource.h"
 #include "present/window_classes.h"
+#include "resources/resource.h"
 #include "show/animation_window.h"
 #include "show/message_window.h"
 #include "show/show_end.h"
@@ -63,8 +63,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (PackageTrailer.sound.present)
         StartSound(SoundKindOfType(SoundType), SoundFile);
     if (!RegisterWindowClasses() || !CreateAnimationWindow(instance, showCommand)) {
-        StopSound();
-        DeleteTempFiles();
+        AbandonShow();
         return 0;
     }
     return RunMessageLoop();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bytes/little_endian.h"
 #include "gif/gif_loader.h"
 #include "gif/lzw_decoder.h"
 #include "gif/read_position.h"
@@ -41,8 +42,9 @@ bool ChargeLoadBudget(int width, int height) {
 }
 
 int ReadUnsigned16(ReadPosition* pos) {
-    int low = TakeByte(pos);
-    return low | TakeByte(pos) << 8;
+    uint8_t bytes[2];
+    TakeBytes(pos, bytes, 2);
+    return ReadLe16(bytes);
 }
 
 int ReadColourTable(ReadPosition* pos, int count, uint8_t* red, uint8_t* green,
@@ -85,7 +87,7 @@ void ReadExtension(ReadPosition* pos, int label, int* transparentCandidate) {
         int packed = block[0];
         PendingControl.disposal = (packed >> 2) & 7;
         PendingControl.userInput = (packed >> 1) & 1;
-        PendingControl.delay = block[1] | block[2] << 8;
+        PendingControl.delay = ReadLe16(block + 1);
         PendingControl.hasTransparency = packed & 1;
         if (packed & 1)
             *transparentCandidate = block[3];

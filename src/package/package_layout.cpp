@@ -3,18 +3,9 @@
 
 #include <cstring>
 
+#include "bytes/little_endian.h"
+
 namespace {
-
-uint32_t ReadLe32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void WriteLe32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-    p[2] = uint8_t(v >> 16);
-    p[3] = uint8_t(v >> 24);
-}
 
 void ReadEntry(const uint8_t* p, PayloadEntry* entry) {
     entry->present = ReadLe32(p);

@@ -11,14 +11,9 @@
 // arms the timer.
 void RefreshPalette(HWND window) {
     HDC dc = GetDC(window);
-    HPALETTE previous = nullptr;
-    if (dc && ActivePalette) {
-        previous = SelectPalette(dc, ActivePalette, FALSE);
-        RealizePalette(dc);
-    }
+    HPALETTE previous = SelectAndRealisePalette(dc, ActivePalette);
     InvalidateRect(window, nullptr, FALSE);
-    if (dc && previous)
-        SelectPalette(dc, previous, TRUE);
+    RestorePalette(dc, previous, kRestoreAsBackground);
     TimerArmed = 1;
     if (dc)
         ReleaseDC(window, dc);

@@ -26,19 +26,6 @@ bool CurrentFrameIsDrawable() {
     return hasColours;
 }
 
-HPALETTE SelectActivePalette(HDC dc) {
-    if (!ActivePalette)
-        return nullptr;
-    HPALETTE replaced = SelectPalette(dc, ActivePalette, FALSE);
-    RealizePalette(dc);
-    return replaced;
-}
-
-void SelectBackBackground(HDC dc, HPALETTE replaced) {
-    if (replaced)
-        SelectPalette(dc, replaced, TRUE);
-}
-
 // The composite in a memory context, with what must be put back before it is deleted.
 struct Composite {
     HDC out;
@@ -55,7 +42,7 @@ void DrawFrameOnto(HDC windowDc, HDC out, int dx, int dy) {
     HBITMAP frameBitmap = CreateCompatibleBitmap(windowDc, frame->width, frame->height);
     if (frameDc && frameBitmap) {
         HGDIOBJ previous = SelectObject(frameDc, frameBitmap);
-        HPALETTE replaced = SelectActivePalette(frameDc);
+        HPALETTE replaced = SelectAndRealisePalette(frameDc, ActivePalette);
         RECT whole = {0, 0, frame->width, frame->height};
         DrawDib(frameDc, &whole, CurrentFrameDib, &whole, nullptr);
         const int x = frame->left + dx;
@@ -67,7 +54,7 @@ void DrawFrameOnto(HDC windowDc, HDC out, int dx, int dy) {
             BitBlt(out, x, y, frame->width, frame->height, frameDc, 0, 0, SRCCOPY);
             SelectObject(frameDc, previous);
         }
-        SelectBackBackground(frameDc, replaced);
+        RestorePalette(frameDc, replaced, kRestoreAsBackground);
     }
     if (frameDc)
         DeleteDC(frameDc);
@@ -92,7 +79,7 @@ bool BuildComposite(HDC windowDc, HWND window, int dx, int dy, Composite* c) {
         return false;
     }
     c->outPrevious = SelectObject(c->out, c->bitmap);
-    c->outPaletteReplaced = SelectActivePalette(c->out);
+    c->outPaletteReplaced = SelectAndRealisePalette(c->out, ActivePalette);
 
     HDC stageDc = StageBitmap ? CreateCompatibleDC(windowDc) : nullptr;
     HGDIOBJ stagePrevious = stageDc ? SelectObject(stageDc, StageBitmap) : nullptr;
@@ -119,7 +106,8 @@ ComposedPicture ComposeFrame(HWND window, int dx, int dy) {
         return picture;
     Composite c;
     if (BuildComposite(windowDc, window, dx, dy, &c)) {
-        SelectBackBackground(windowDc, SelectActivePalette(windowDc));
+        HPALETTE replaced = SelectAndRealisePalette(windowDc, ActivePalette);
+        RestorePalette(windowDc, replaced, kRestoreAsBackground);
         // The composite and ActivePalette stay selected in the returned context.
         picture.dc = c.out;
         picture.bitmap = c.bitmap;
@@ -143,11 +131,11 @@ void PaintComposedFrame(HDC paintDc, HWND window) {
     Composite c;
     if (!BuildComposite(paintDc, window, 0, 0, &c))
         return;
-    HPALETTE paintReplaced = SelectActivePalette(paintDc);
+    HPALETTE paintReplaced = SelectAndRealisePalette(paintDc, ActivePalette);
     BitBlt(paintDc, 0, 0, c.client.right - c.client.left, c.client.bottom - c.client.top, c.out,
            0, 0, SRCCOPY);
-    SelectBackBackground(c.out, c.outPaletteReplaced);
-    SelectBackBackground(paintDc, paintReplaced);
+    RestorePalette(c.out, c.outPaletteReplaced, kRestoreAsBackground);
+    RestorePalette(paintDc, paintReplaced, kRestoreAsBackground);
     SelectObject(c.out, c.outPrevious);
     DeleteDC(c.out);
     DeleteObject(c.bitmap);

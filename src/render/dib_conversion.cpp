@@ -60,16 +60,14 @@ int DrawDib(HDC dc, const RECT* destination, HGLOBAL dib, const RECT* source, HP
         return 0;
     }
     BYTE* bits = DibBits(header);
-    HPALETTE replaced = nullptr;
-    if (palette)
-        replaced = SelectPalette(dc, palette, FALSE);
+    // The caller has realised the palette; it is only selected here.
+    HPALETTE replaced = SelectForegroundPalette(dc, palette);
     SetStretchBltMode(dc, COLORONCOLOR);
     const int lines = SetDIBitsToDevice(
         dc, destination->left, destination->top, destination->right - destination->left,
         destination->bottom - destination->top, source->left, DibHeight(header) - source->bottom,
         0, UINT(DibHeight(header)), bits, reinterpret_cast<BITMAPINFO*>(header), DIB_RGB_COLORS);
     GlobalUnlock(dib);
-    if (palette && replaced)
-        SelectPalette(dc, replaced, TRUE);
+    RestorePalette(dc, replaced, kRestoreAsBackground);
     return lines;
 }

@@ -25,6 +25,16 @@ LONG DibHeight(const BITMAPINFOHEADER* header);
 // drawing call, 0 for a null DIB or one without a colour table.
 int DrawDib(HDC dc, const RECT* destination, HGLOBAL dib, const RECT* source, HPALETTE palette);
 
+// --- Palette selection (palette_selection.cpp) ---
+// Selects the palette into the context as a foreground palette; the palette it replaced,
+// null for a null context or palette or a failed selection (nothing to restore then).
+HPALETTE SelectForegroundPalette(HDC dc, HPALETTE palette);
+// The same, and realises the palette in the context when the selection succeeded.
+HPALETTE SelectAndRealisePalette(HDC dc, HPALETTE palette);
+enum PaletteRestore { kRestoreAsBackground, kRestoreAsForeground };
+// Selects back the palette a selection replaced; nothing for null.
+void RestorePalette(HDC dc, HPALETTE replaced, PaletteRestore restore);
+
 // --- Palettes (palettes.cpp) ---
 // The palette of a packed DIB's colour table (delete with DeleteObject); null when none.
 HPALETTE PaletteFromDib(HGLOBAL dib);

@@ -5,26 +5,6 @@
 // "DISPLAY" context, because a window's own context does not show what lies beneath it.
 #include "render/render_api.h"
 
-namespace {
-
-// Selects the palette as a foreground palette and realises it; the replaced palette, or
-// null when nothing was selected.
-HPALETTE SelectAndRealise(HDC dc, HPALETTE palette) {
-    if (!palette)
-        return nullptr;
-    HPALETTE replaced = SelectPalette(dc, palette, FALSE);
-    if (replaced)
-        RealizePalette(dc);
-    return replaced;
-}
-
-void SelectBackBackground(HDC dc, HPALETTE replaced) {
-    if (replaced)
-        SelectPalette(dc, replaced, TRUE);
-}
-
-}  // namespace
-
 HBITMAP CaptureScreenRect(const RECT* rect, HPALETTE palette) {
     if (!rect)
         return nullptr;
@@ -36,8 +16,8 @@ HBITMAP CaptureScreenRect(const RECT* rect, HPALETTE palette) {
         DeleteDC(display);
         return nullptr;
     }
-    HPALETTE displayReplaced = SelectAndRealise(display, palette);
-    HPALETTE memoryReplaced = SelectAndRealise(memory, palette);
+    HPALETTE displayReplaced = SelectAndRealisePalette(display, palette);
+    HPALETTE memoryReplaced = SelectAndRealisePalette(memory, palette);
 
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
@@ -48,8 +28,8 @@ HBITMAP CaptureScreenRect(const RECT* rect, HPALETTE palette) {
         SelectObject(memory, previous);
     }
 
-    SelectBackBackground(memory, memoryReplaced);
-    SelectBackBackground(display, displayReplaced);
+    RestorePalette(memory, memoryReplaced, kRestoreAsBackground);
+    RestorePalette(display, displayReplaced, kRestoreAsBackground);
     DeleteDC(memory);
     DeleteDC(display);
     return bitmap;

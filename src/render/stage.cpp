@@ -22,14 +22,9 @@ void CopyIntoStage(HDC reference, HDC source) {
     if (!stageDc)
         return;
     HGDIOBJ previous = SelectObject(stageDc, StageBitmap);
-    HPALETTE replaced = nullptr;
-    if (ActivePalette) {
-        replaced = SelectPalette(stageDc, ActivePalette, FALSE);
-        RealizePalette(stageDc);
-    }
+    HPALETTE replaced = SelectAndRealisePalette(stageDc, ActivePalette);
     BitBlt(stageDc, 0, 0, WindowWidth(), WindowHeight(), source, 0, 0, SRCCOPY);
-    if (replaced)
-        SelectPalette(stageDc, replaced, FALSE);
+    RestorePalette(stageDc, replaced, kRestoreAsForeground);
     SelectObject(stageDc, previous);
     DeleteDC(stageDc);
 }

@@ -29,19 +29,6 @@ FrameImage* BuildFrameMask(const FrameImage* frame) {
     return mask;
 }
 
-HPALETTE SelectAndRealise(HDC dc, HPALETTE palette) {
-    if (!palette)
-        return nullptr;
-    HPALETTE replaced = SelectPalette(dc, palette, FALSE);
-    RealizePalette(dc);
-    return replaced;
-}
-
-void SelectBackBackground(HDC dc, HPALETTE palette, HPALETTE replaced) {
-    if (palette && replaced)
-        SelectPalette(dc, replaced, TRUE);
-}
-
 // A memory context compatible with the destination, with its bitmap selected.
 struct Layer {
     HDC dc;
@@ -81,7 +68,7 @@ void TransparentBlit(HDC destination, HBITMAP frameBitmap, int x, int y, HPALETT
         FreeFrameImage(mask);
         return;
     }
-    HPALETTE sourceReplaced = SelectAndRealise(source, palette);
+    HPALETTE sourceReplaced = SelectAndRealisePalette(source, palette);
     HGDIOBJ sourcePrevious = SelectObject(source, frameBitmap);
 
     // The bitmap's own size in the source's default mapping mode, i.e. in pixels.
@@ -105,14 +92,14 @@ void TransparentBlit(HDC destination, HBITMAP frameBitmap, int x, int y, HPALETT
         BitBlt(save.dc, 0, 0, w, h, source, 0, 0, SRCCOPY);
 
         // Transparent pixels white, all others black.
-        HPALETTE maskReplaced = SelectAndRealise(maskLayer.dc, palette);
+        HPALETTE maskReplaced = SelectAndRealisePalette(maskLayer.dc, palette);
         RECT whole = {0, 0, frame->width, frame->height};
         DrawDib(maskLayer.dc, &whole, maskDib, &whole, nullptr);
         // Colour to monochrome: pixels of the background colour (white) become 1, so
         // Object is 1 where the frame is transparent.
         BitBlt(object.dc, 0, 0, w, h, maskLayer.dc, 0, 0, SRCCOPY);
-        SelectBackBackground(maskLayer.dc, palette, maskReplaced);
-        SelectBackBackground(source, palette, sourceReplaced);
+        RestorePalette(maskLayer.dc, maskReplaced, kRestoreAsBackground);
+        RestorePalette(source, sourceReplaced, kRestoreAsBackground);
         sourceReplaced = nullptr;
 
         BitBlt(back.dc, 0, 0, w, h, object.dc, 0, 0, NOTSRCCOPY);  // 1 where opaque
@@ -126,7 +113,7 @@ void TransparentBlit(HDC destination, HBITMAP frameBitmap, int x, int y, HPALETT
         BitBlt(source, 0, 0, w, h, save.dc, 0, 0, SRCCOPY);       // frame bitmap restored
     }
 
-    SelectBackBackground(source, palette, sourceReplaced);
+    RestorePalette(source, sourceReplaced, kRestoreAsBackground);
     if (sourcePrevious)
         SelectObject(source, sourcePrevious);
     DeleteLayer(&maskLayer);

@@ -47,11 +47,6 @@ void PaintFrame(HWND window) {
     EndPaint(window, &paint);
 }
 
-void EndOnEscape(HWND window, WPARAM key) {
-    if (key == VK_ESCAPE)
-        AskToEndShow(window);
-}
-
 }  // namespace
 
 LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -61,7 +56,7 @@ LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_ACTIVATE: RefreshPalette(window); return 0;
     case WM_KILLFOCUS: RefreshAfterFocusLoss(window, reinterpret_cast<HWND>(wParam)); return 0;
     case WM_PAINT: PaintFrame(window); return 0;
-    case WM_KEYDOWN: EndOnEscape(window, wParam); return 0;
+    case WM_KEYDOWN: EndOnEscape(window, wParam, AskToEndShow); return 0;
     case WM_TIMER: AdvanceFrame(window, wParam); return 0;
     case WM_LBUTTONDOWN: OpenMessageWindow(window); return 0;
     }

@@ -156,11 +156,6 @@ void StartZoom(HWND window) {
     StartFrameTimer(window);
 }
 
-void EndOnEscape(HWND window, WPARAM key) {
-    if (key == VK_ESCAPE)
-        EndMessageShow(window);
-}
-
 // Shown from a handler of the animation window it replaces, the message window becomes the
 // active window but, under Wine without a window manager, the keyboard stays with the
 // desktop, so Escape would never reach it. Taking the focus away and giving it back once the
@@ -238,7 +233,7 @@ LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_ACTIVATE: RefreshPalette(window); return 0;
     case WM_KILLFOCUS: OnKillFocus(window, reinterpret_cast<HWND>(wParam)); return 0;
     case WM_PAINT: PaintZoom(window); return 0;
-    case WM_KEYDOWN: EndOnEscape(window, wParam); return 0;
+    case WM_KEYDOWN: EndOnEscape(window, wParam, EndMessageShow); return 0;
     case WM_TIMER: AdvanceZoom(window, wParam); return 0;
     case WM_LBUTTONDOWN: EndMessageShow(window); return 0;
     }

@@ -27,3 +27,8 @@ void AskToAbandonShow() {
 bool ShowIsEnding() {
     return InstalledEnding.hasEnded && InstalledEnding.hasEnded();
 }
+
+void EndOnEscape(HWND window, WPARAM key, void (*end)(HWND window)) {
+    if (key == VK_ESCAPE)
+        end(window);
+}

@@ -17,3 +17,7 @@ void SetShowEnding(const ShowEnding& ending);
 void AskToEndShow(HWND window);
 void AskToAbandonShow();
 bool ShowIsEnding();
+
+// Escape, and no other key, runs end on the window (AskToEndShow, or a window's own end that
+// lets go of its state first).
+void EndOnEscape(HWND window, WPARAM key, void (*end)(HWND window));

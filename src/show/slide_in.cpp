@@ -5,26 +5,18 @@
 // before the window exists, so the moving window never captures itself.
 #include "show/slide_in.h"
 
-#include "startup/package_state.h"
 #include "gif/gif_loader.h"
-#include "render/render_api.h"
-#include "render/render_state.h"
 #include "present/display_bitmap.h"
 #include "present/window_classes.h"
+#include "render/render_api.h"
+#include "render/render_state.h"
 #include "show/placement.h"
-#include "sound/background_sound.h"
+#include "startup/package_state.h"
 
 namespace {
 
 constexpr DWORD kSlideStepWait = 50;   // milliseconds per pass
 constexpr DWORD kArrivalWait = 100;
-
-bool Abandon() {
-    StopSound();
-    DeleteTempFiles();
-    ReleaseAnimation();
-    return false;
-}
 
 void SetWindowRectAt(Point corner, Size size) {
     SetRect(&WindowRect, corner.x, corner.y, corner.x + size.cx, corner.y + size.cy);
@@ -122,7 +114,7 @@ bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
         return false;
     Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (!GifLoader(AnimationFile) || !FrameListHead)
-        return Abandon();
+        return false;
     BuildGlobalPalette();
     Size size{ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight};
     Point workAreaCorner{workArea.left, workArea.top};
@@ -133,7 +125,7 @@ bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
     if (!PrepareFrame() || !ReplaceBitmap(&FullScreenSnapshot, CaptureScreen(ActivePalette)) ||
         !ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, ActivePalette)) ||
         !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(size.cx, size.cy)))
-        return Abandon();
+        return false;
     StageFromSnapshot();
 
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kAnimationClass, nullptr, WS_POPUP,
@@ -144,13 +136,13 @@ bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
     ShowWindow(window, showCommand);
     DrawFirstPicture(window);
     if (!SlideToEndCell(window, start, target, size))
-        return Abandon();
+        return false;
 
     Sleep(kArrivalWait);
     // Whatever the slide left on other windows is repainted.
     InvalidateRect(nullptr, nullptr, TRUE);
     if (!CutBackgroundFromFullScreen())
-        return Abandon();
+        return false;
     StageFromSnapshot();
     ShowWindow(window, SW_SHOW);
     return true;

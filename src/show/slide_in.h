@@ -5,6 +5,6 @@
 #include <windows.h>
 
 // Loads the animation, creates the window at the start cell and slides it to the end cell.
-// true when it stands there with the first frame drawn; false after giving up (the sound is
-// stopped and the temporary files are deleted on the paths that abandon).
+// true when it stands there with the first frame drawn; false when it could not: the caller
+// abandons the show (AbandonShow), which also releases whatever was loaded.
 bool CreateAnimationWindow(HINSTANCE instance, int showCommand);

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "package/package_layout.h"
 #include "gif_writer.h"
+#include "package/package_layout.h"
 
 #ifndef REELBOX_TACKON
 #error "REELBOX_TACKON names the native tackon program (set by the build)"

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "package/package_layout.h"
 #include "e2e_harness.h"
 #include "gif_writer.h"
+#include "package/package_layout.h"
 #include "sound_recorder.h"
 
 #ifndef REELBOX_TACKON

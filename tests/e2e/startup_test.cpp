@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "package/package_layout.h"
 #include "e2e_harness.h"
+#include "package/package_layout.h"
 
 #ifndef REELBOX_TACKON
 #define REELBOX_TACKON ""

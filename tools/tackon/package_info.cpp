@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "option_values.h"
 #include "loaded_package.h"
+#include "option_values.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "package/package_layout.h"
 #include "arguments.h"
+#include "package/package_layout.h"
 
 // The trailer for the given payload sizes and options, with tackon's fixed values in the
 // fields the player does not read. Absent payloads are passed with present 0.

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "bytes/little_endian.h"
+
 namespace {
 
 bool StartsWith(const std::vector<uint8_t>& bytes, size_t at, const char* text) {
@@ -11,8 +13,7 @@ bool StartsWith(const std::vector<uint8_t>& bytes, size_t at, const char* text) 
 }
 
 uint32_t Le32At(const std::vector<uint8_t>& bytes, size_t at) {
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
-           uint32_t(bytes[at + 3]) << 24;
+    return ReadLe32(bytes.data() + at);
 }
 
 constexpr uint32_t kEmrHeader = 1;

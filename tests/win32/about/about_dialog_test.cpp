@@ -18,14 +18,14 @@
 #include "about/about_dialog.h"
 #include "about/about_state.h"
 #include "about/logo_window.h"
-#include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "gif_writer.h"
 #include "import_patch.h"
+#include "present/frame_timer.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
-#include "present/frame_timer.h"
+#include "startup/package_state.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "gif_writer.h"
-#include "render/render_api.h"
-#include "show/animation_window.h"
 #include "present/display_bitmap.h"
 #include "present/frame_timer.h"
+#include "render/render_api.h"
+#include "show/animation_window.h"
 #include "show/message_window.h"
 #include "show_stand_ins.h"
+#include "startup/package_state.h"
 
 namespace {
 
