@@ -10,8 +10,6 @@
 
 #include "show/geometry_types.h"
 
-#include <vector>
-
 // PlacementCode: 0 centre, 1 top left, 2 middle left, 3 bottom left, 4 top centre,
 // 5 bottom centre, 6 top right, 7 middle right, 8 bottom right. A code outside 0..8 (a
 // stored value above 9 reaches the player unresolved) is placed at the centre.
@@ -62,9 +60,6 @@ SlideState StartSlide(Point start, Point readBack, Point target);
 // step still falls short of the target; otherwise it lands on the target and its step
 // becomes the distance it just covered (0 once it is there). Call while !state.arrived.
 SlidePass NextSlideCorner(SlideState* state);
-
-// Every pass from StartSlide to arrival, in order. Equal start and target give one pass.
-std::vector<SlidePass> SlidePath(Point start, Point readBack, Point target);
 
 // MessageZoom: the rectangle the message metafile is played into at ZoomStep 0..4 on a
 // client area of cx × cy. It grows from (100, 100) toward the top-left corner by 25 per

@@ -2,12 +2,12 @@
 // end of a second start while a show is on the screen, and the refusal of malformed
 // packages, each with its exit code and the temporary folder checked. A well-formed package
 // made the same way plays, so the refusals come from the damage and nothing else.
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "e2e_harness.h"
+#include "gif_writer.h"
 #include "package/package_layout.h"
 
 #ifndef REELBOX_TACKON
@@ -25,60 +25,21 @@ const char kMissingPackageText[] =
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kEndTimeoutMs = 5000;
 
-// A w x h GIF89a of two colours with a filled rectangle. The LZW stream sends a clear code
-// after every two literals, so the code width stays at 3 bits and no table is needed.
+// A w x h GIF89a of two colours with a filled rectangle.
 std::string MakeGif(int width, int height) {
-    std::string gif = "GIF89a";
-    auto put16 = [&gif](int v) {
-        gif += char(v & 0xFF);
-        gif += char((v >> 8) & 0xFF);
-    };
-    put16(width);
-    put16(height);
-    gif += char(0x80);   // global colour table of 2 entries, 1 bit
-    gif += char(0);
-    gif += char(0);
-    gif += std::string("\x30\x50\xA0\xF0\xC0\x20", 6);
-    gif += ',';
-    put16(0);
-    put16(0);
-    put16(width);
-    put16(height);
-    gif += char(0);
-    gif += char(2);   // LZW minimum code size
-
-    std::string data;
-    uint32_t bits = 0;
-    int bitCount = 0;
-    auto code = [&](int c) {
-        bits |= uint32_t(c) << bitCount;
-        bitCount += 3;
-        while (bitCount >= 8) {
-            data += char(bits & 0xFF);
-            bits >>= 8;
-            bitCount -= 8;
-        }
-    };
-    int sent = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (sent % 2 == 0) code(4);   // clear
-            bool inside = x >= width / 4 && x < width * 3 / 4 && y >= height / 4 &&
-                          y < height * 3 / 4;
-            code(inside ? 1 : 0);
-            ++sent;
-        }
-    }
-    code(5);   // end of information
-    if (bitCount > 0) data += char(bits & 0xFF);
-    for (size_t at = 0; at < data.size(); at += 255) {
-        size_t length = std::min<size_t>(255, data.size() - at);
-        gif += char(length);
-        gif += data.substr(at, length);
-    }
-    gif += char(0);
-    gif += ';';
-    return gif;
+    Bytes gif;
+    PutHeader(&gif, width, height, true, 0);
+    ImageSpec image;
+    image.width = width;
+    image.height = height;
+    image.minimumCodeSize = 2;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.pixels.push_back(x >= width / 4 && x < width * 3 / 4 && y >= height / 4 &&
+                                   y < height * 3 / 4);
+    PutImage(&gif, image);
+    gif.push_back(';');
+    return std::string(gif.begin(), gif.end());
 }
 
 class StartupTest : public E2eTest {

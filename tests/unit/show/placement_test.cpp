@@ -2,6 +2,7 @@
 #include "show/placement.h"
 
 #include "geometry_print.h"
+#include "slide_path.h"
 
 #include <gtest/gtest.h>
 
