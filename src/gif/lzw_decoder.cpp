@@ -23,8 +23,8 @@ namespace {
 
 constexpr int kTableSize = 4096;
 constexpr int kStackSize = 8192;
-// Room behind the scratch raster for the 8-byte steps of CopyString.
-constexpr size_t kCopySlack = 8;
+// Room behind the scratch raster for the 16-byte steps of CopyString.
+constexpr size_t kCopySlack = 16;
 
 // The largest minimum code size whose clear and end codes fit a 4096-entry table with 12-bit
 // codes. Images that declare more carry no decodable data: their sub-blocks are skipped and
@@ -49,9 +49,9 @@ struct LzwDecoderState {
     // in chain walks (see PrepareChainTable).
     uint16_t prefixTable[kTableSize];
     uint8_t suffixTable[kTableSize];
-    // Scratch-raster copies: where the string of each entry starts, and its length.
-    uint32_t stringStart[kTableSize];
-    uint16_t stringLength[kTableSize];
+    // Scratch-raster copies, one word per entry (see PackEntry): where the entry's string
+    // starts in the decode buffer, its length, and its prefix code.
+    uint64_t stringEntry[kTableSize];
 };
 
 void ResetCounters(LzwDecoderState* d) {
@@ -175,124 +175,176 @@ int ExpandNextCode(LzwDecoderState* d, uint8_t* stack) {
     return ExpandCode(d, code, stack);
 }
 
-// Copies a string of length values from an earlier place in the same raster, 8 bytes a step.
-// The source ends at or before the destination starts (distance >= length), so every value
-// read is final; a step may write up to 7 bytes beyond the string, into values still to come
-// or kCopySlack.
+// Copies a string of length values from an earlier place in the same buffer, 16 bytes a
+// step. The source ends at or before the destination starts (distance >= length), so every
+// value read is final; a step may write up to 15 bytes beyond the string, into values still
+// to come or kCopySlack.
 inline void CopyString(uint8_t* to, const uint8_t* from, size_t length) {
     size_t done = 0;
     do {
-        uint64_t step;
-        std::memcpy(&step, from + done, 8);
-        std::memcpy(to + done, &step, 8);
-        done += 8;
+        struct Step {
+            uint8_t bytes[16];
+        } step;
+        std::memcpy(&step, from + done, 16);
+        std::memcpy(to + done, &step, 16);
+        done += 16;
     } while (done < length);
+}
+
+// The decode buffer: kRootBytes bytes holding every root's value (root r at offset r), so that
+// a root is copied like any other string, then the scratch raster and kCopySlack.
+constexpr size_t kRootBytes = size_t(1) << kLargestMinimumCodeSize;
+
+inline uint64_t PackEntry(size_t start, size_t length, int prefix) {
+    return uint64_t(start) | uint64_t(length) << 32 | uint64_t(prefix) << 48;
+}
+inline size_t EntryStart(uint64_t entry) { return uint32_t(entry); }
+inline size_t EntryLength(uint64_t entry) { return size_t(entry >> 32) & 0xFFFF; }
+inline int EntryPrefix(uint64_t entry) { return int(entry >> 48); }
+
+// Every root is a string of length 1 at its own offset in the decode buffer; the clear and
+// end codes have length 0, which sends them to the rare path of DecodeIntoScratch.
+void PrepareRoots(LzwDecoderState* d, uint8_t* buffer) {
+    for (int i = 0; i < d->clearCode; ++i) {
+        buffer[i] = uint8_t(i);
+        d->stringEntry[i] = PackEntry(size_t(i), 1, 0);
+    }
+    d->stringEntry[d->clearCode] = 0;
+    d->stringEntry[d->endCode] = 0;
+}
+
+// Before chain walking takes over from the scratch-raster copies: the entries made so far get
+// their prefix and suffix (an entry's last value is the one behind its start and length).
+void ChainTableFromEntries(LzwDecoderState* d, const uint8_t* buffer) {
+    for (int code = d->clearCode + 2; code < d->nextCode; ++code) {
+        uint64_t entry = d->stringEntry[code];
+        d->prefixTable[code] = uint16_t(EntryPrefix(entry));
+        d->suffixTable[code] = buffer[EntryStart(entry) + EntryLength(entry) - 1];
+    }
 }
 
 // What decoding into the scratch raster leaves behind.
 struct ScratchFill {
-    size_t count;      // values written
+    size_t end;        // offset in the decode buffer after the last value written
     int chainCode;     // a code beyond nextCode that stopped the copying, or -1
 };
 
-// Decodes values in stream order into out (room for count values plus kCopySlack) until count
-// values are written, an end result is met or a code beyond nextCode asks for chain walking.
-// Only roots bring values not already in out, so only they are marked in unseenMark.
+// Reads codes until one is not a clear code, as the first code after a start or a clear must
+// be: answers it, or an end result (kLzwCorrupt for a code beyond the roots, which names no
+// string while the table holds no entries).
+inline int ReadFirstCode(const uint8_t* codes, size_t bitLimit, size_t* bitPosition,
+                         int codeWidth, int clearCode) {
+    int code;
+    do {
+        if (*bitPosition + size_t(codeWidth) > bitLimit)
+            return kLzwOutOfData;
+        uint64_t bits;
+        std::memcpy(&bits, codes + (*bitPosition >> 3), 8);
+        code = int((bits >> (*bitPosition & 7)) & ((1u << codeWidth) - 1));
+        *bitPosition += size_t(codeWidth);
+    } while (code == clearCode);
+    if (code == clearCode + 1)
+        return kLzwEndCode;
+    return code > clearCode ? kLzwCorrupt : code;
+}
+
+// Decodes values in stream order into buffer from kRootBytes up to end, until the raster is
+// full, an end result is met or a code beyond nextCode asks for chain walking. Each string's
+// first value is marked in unseenMark: every value enters the raster first as a root, and a
+// root is a string of its own.
 // The decoder's fields are worked on in locals and written back on the way out: every store
-// into out is a byte store, which the compiler must assume could change any of them.
-ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* out, size_t count, int* unseenMark) {
+// into the buffer is a byte store, which the compiler must assume could change any of them.
+ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* buffer, size_t end, int* unseenMark) {
     const int clearCode = d->clearCode;
-    const int endCode = d->endCode;
     const uint8_t* codes = d->reader.data;
     const size_t bitLimit = d->reader.bitLimit;
     size_t bitPosition = d->reader.bitPosition;
+    uint64_t* stringEntry = d->stringEntry;
     int codeWidth = d->codeWidth;
+    uint32_t codeMask = (1u << codeWidth) - 1;
     int nextCode = d->nextCode;
     int growthLimit = d->growthLimit;
-    int previousCode = d->previousCode;
-    int fresh = d->fresh;
     int endResult = 0;
     int chainCode = -1;
-    uint16_t* prefixTable = d->prefixTable;
-    uint8_t* suffixTable = d->suffixTable;
-    uint32_t* stringStart = d->stringStart;
-    uint16_t* stringLength = d->stringLength;
-    size_t at = 0;
-    size_t previousStart = 0;
-    size_t previousLength = 0;
-    while (at < count) {
+    size_t at = kRootBytes;
+
+    // The first code: a root on its own, which makes no entry.
+    int previousCode = ReadFirstCode(codes, bitLimit, &bitPosition, codeWidth, clearCode);
+    if (previousCode < 0)
+        endResult = previousCode;
+    else {
+        buffer[at] = uint8_t(previousCode);
+        unseenMark[previousCode & 0xFF] = 0;
+    }
+    size_t previousStart = at;
+    size_t previousLength = 1;
+    at += endResult ? 0 : 1;
+
+    while (at < end && !endResult) {
         if (bitPosition + size_t(codeWidth) > bitLimit) {
             endResult = kLzwOutOfData;
             break;
         }
         uint64_t bits;
         std::memcpy(&bits, codes + (bitPosition >> 3), 8);  // little-endian targets only
-        int code = int((bits >> (bitPosition & 7)) & ((1u << codeWidth) - 1));
+        int code = int((bits >> (bitPosition & 7)) & codeMask);
         bitPosition += size_t(codeWidth);
 
         size_t length;
         int first;
-        if (code < clearCode) {
-            first = code;
-            out[at] = uint8_t(code);
-            unseenMark[code & 0xFF] = 0;
-            length = 1;
-            if (fresh) {
-                fresh = 0;
-                previousCode = code;
-                previousStart = at;
-                previousLength = 1;
-                ++at;
-                continue;
+        uint64_t entry;
+        if (code < nextCode && (length = EntryLength(entry = stringEntry[code])) != 0) {
+            // A known string, roots included: the common case.
+            const uint8_t* from = buffer + EntryStart(entry);
+            first = from[0];
+            if (length > end - at) {  // the image ends inside this string
+                for (size_t i = 0; at < end; ++i)
+                    buffer[at++] = from[i];
+                break;
             }
+            CopyString(buffer + at, from, length);
+            unseenMark[first] = 0;
         } else if (code == clearCode) {
             codeWidth = d->minimumCodeSize + 1;
+            codeMask = (1u << codeWidth) - 1;
             growthLimit = 2 * clearCode;
             nextCode = clearCode + 2;
-            fresh = 1;
+            previousCode = ReadFirstCode(codes, bitLimit, &bitPosition, codeWidth, clearCode);
+            if (previousCode < 0) {
+                endResult = previousCode;
+                break;
+            }
+            buffer[at] = uint8_t(previousCode);
+            unseenMark[previousCode & 0xFF] = 0;
+            previousStart = at;
+            previousLength = 1;
+            ++at;
             continue;
-        } else if (code == endCode) {
+        } else if (code == clearCode + 1) {
             endResult = kLzwEndCode;
             break;
-        } else if (fresh) {
-            endResult = kLzwCorrupt;
-            break;
-        } else if (code < nextCode) {
-            const uint8_t* from = out + stringStart[code];
-            length = stringLength[code];
-            first = from[0];
-            if (length > count - at) {  // the image ends inside this string
-                for (size_t i = 0; at < count; ++i)
-                    out[at++] = from[i];
-                break;
-            }
-            CopyString(out + at, from, length);
         } else if (code == nextCode) {
             // The previous string and its own first value; that entry is made just below.
-            const uint8_t* from = out + previousStart;
+            const uint8_t* from = buffer + previousStart;
             length = previousLength + 1;
             first = from[0];
-            if (length > count - at) {
-                for (size_t i = 0; at < count; ++i)
-                    out[at++] = from[i];  // reads at most the value written first
+            if (length > end - at) {
+                for (size_t i = 0; at < end; ++i)
+                    buffer[at++] = from[i];  // reads at most the value written first
                 break;
             }
-            CopyString(out + at, from, previousLength);
-            out[at + previousLength] = uint8_t(first);
+            CopyString(buffer + at, from, previousLength);
+            buffer[at + previousLength] = uint8_t(first);
         } else {
-            d->firstValue = out[previousStart];
             chainCode = code;
             break;
         }
-        // The new entry: the previous string and the first value of this one (AddEntry).
+        // The new entry: the previous string and the first value of this one.
         if (nextCode < kTableSize) {
-            prefixTable[nextCode] = uint16_t(previousCode);
-            suffixTable[nextCode] = uint8_t(first);
-            stringStart[nextCode] = uint32_t(previousStart);
-            stringLength[nextCode] = uint16_t(previousLength + 1);
-            ++nextCode;
-            if (nextCode >= growthLimit && growthLimit < kTableSize) {
+            stringEntry[nextCode] = PackEntry(previousStart, previousLength + 1, previousCode);
+            if (++nextCode >= growthLimit && growthLimit < kTableSize) {
                 ++codeWidth;
+                codeMask = (1u << codeWidth) - 1;
                 growthLimit *= 2;
             }
         }
@@ -305,8 +357,12 @@ ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* out, size_t count, in
     d->codeWidth = codeWidth;
     d->nextCode = nextCode;
     d->growthLimit = growthLimit;
+    d->fresh = 0;
     d->previousCode = previousCode;
-    d->fresh = fresh;
+    if (chainCode >= 0) {
+        d->firstValue = buffer[previousStart];
+        ChainTableFromEntries(d, buffer);
+    }
     if (endResult)
         Finish(d, endResult);
     return {at, chainCode};
@@ -347,67 +403,90 @@ void MarkWithoutStoring(LzwDecoderState* d, int height, int* unseenMark) {
 }
 
 // Interlaced images are stored in four passes: rows 0, 8, 16.., then 4, 12.., then 2, 6..,
-// then 1, 3, 5...
-constexpr int kPassStart[4] = {0, 4, 2, 1};
-constexpr int kPassStep[4] = {8, 8, 4, 2};
-
-// The image row of each row of the scratch raster, in stream order.
-struct RowOrder {
-    int interlaced;
-    int height;
-    int pass;
-    int row;
-};
-
-int NextImageRow(RowOrder* order) {
-    int row = order->row;
-    if (!order->interlaced) {
-        ++order->row;
-        return row;
-    }
-    order->row += kPassStep[order->pass];
-    while (order->row >= order->height && order->pass < 3) {
-        ++order->pass;
-        order->row = kPassStart[order->pass];
-    }
-    return row;
+// then 1, 3, 5... Answers the row of the scratch raster (stream order) that holds image row y.
+int StreamRow(int y, int height, int interlaced) {
+    if (!interlaced)
+        return y;
+    int pass1 = (height + 7) / 8;       // rows 0, 8, ..
+    int pass2 = (height + 3) / 8;       // rows 4, 12, ..
+    int pass3 = (height + 1) / 4;       // rows 2, 6, ..
+    if (y % 8 == 0)
+        return y / 8;
+    if (y % 8 == 4)
+        return pass1 + y / 8;
+    if (y % 4 == 2)
+        return pass1 + pass2 + y / 4;
+    return pass1 + pass2 + pass3 + y / 2;
 }
 
-// Moves the row-major scratch raster into the image's columns in tiles of 64 x 64, so that
-// both the rows read and the columns written stay in the cache.
-void MoveRowsIntoColumns(const uint8_t* scratch, FrameImage* image, int width, int height,
-                         int interlaced) {
-    constexpr int kTile = 64;
-    uint8_t** columns = image->columns;
-    RowOrder order = {interlaced, height, 0, 0};
-    int rows[kTile];
-    for (int k0 = 0; k0 < height; k0 += kTile) {
-        int tileRows = height - k0 < kTile ? height - k0 : kTile;
-        for (int k = 0; k < tileRows; ++k)
-            rows[k] = NextImageRow(&order);
-        const uint8_t* tile = scratch + size_t(k0) * size_t(width);
-        for (int x0 = 0; x0 < width; x0 += kTile) {
-            int x1 = width - x0 < kTile ? width : x0 + kTile;
-            for (int x = x0; x < x1; ++x) {
-                uint8_t* column = columns[x];
-                const uint8_t* from = tile + x;
-                for (int k = 0; k < tileRows; ++k)
-                    column[rows[k]] = from[size_t(k) * size_t(width)];
-            }
+// Transposes the 8 x 8 bytes held in eight little-endian words (word i = row i, byte j = column
+// j) by swapping ever larger blocks across the diagonal.
+inline void Transpose8x8(uint64_t r[8]) {
+    const uint64_t masks[3] = {0x00FF00FF00FF00FFull, 0x0000FFFF0000FFFFull,
+                               0x00000000FFFFFFFFull};
+    for (int stage = 0, span = 1; stage < 3; ++stage, span *= 2) {
+        for (int i = 0; i < 8; ++i) {
+            if (i & span)
+                continue;
+            uint64_t t = ((r[i] >> (8 * span)) ^ r[i + span]) & masks[stage];
+            r[i + span] ^= t;
+            r[i] ^= t << (8 * span);
         }
     }
 }
 
-void FillRaster(LzwDecoderState* d, FrameImage* image, uint8_t* scratch, int width, int height,
+inline uint64_t LoadWord(const uint8_t* from) {
+    uint64_t word;
+    std::memcpy(&word, from, 8);  // little-endian targets only, like the code reader
+    return word;
+}
+
+// Moves the row-major scratch raster into the image's columns, eight rows by eight columns at
+// a time, in strips of 256 columns so that the columns being written stay in the cache.
+void MoveRowsIntoColumns(const uint8_t* scratch, FrameImage* image, int width, int height,
+                         int interlaced) {
+    constexpr int kStrip = 256;
+    uint8_t** columns = image->columns;
+    const uint8_t* rows[8];
+    for (int x0 = 0; x0 < width; x0 += kStrip) {
+        int x1 = width - x0 < kStrip ? width : x0 + kStrip;
+        int y0 = 0;
+        for (; y0 + 8 <= height; y0 += 8) {
+            for (int i = 0; i < 8; ++i)
+                rows[i] = scratch + size_t(StreamRow(y0 + i, height, interlaced)) * size_t(width);
+            int x = x0;
+            for (; x + 8 <= x1; x += 8) {
+                uint64_t r[8];
+                for (int i = 0; i < 8; ++i)
+                    r[i] = LoadWord(rows[i] + x);
+                Transpose8x8(r);
+                for (int j = 0; j < 8; ++j)
+                    std::memcpy(columns[x + j] + y0, &r[j], 8);
+            }
+            for (; x < x1; ++x)
+                for (int i = 0; i < 8; ++i)
+                    columns[x][y0 + i] = rows[i][x];
+        }
+        for (int y = y0; y < height; ++y) {
+            const uint8_t* row =
+                scratch + size_t(StreamRow(y, height, interlaced)) * size_t(width);
+            for (int x = x0; x < x1; ++x)
+                columns[x][y] = row[x];
+        }
+    }
+}
+
+void FillRaster(LzwDecoderState* d, FrameImage* image, uint8_t* buffer, int width, int height,
                 int interlaced) {
-    size_t count = size_t(width) * size_t(height);
-    ScratchFill fill = DecodeIntoScratch(d, scratch, count, image->unseenMark);
-    size_t written = fill.count;
+    size_t end = kRootBytes + size_t(width) * size_t(height);
+    PrepareRoots(d, buffer);
+    ScratchFill fill = DecodeIntoScratch(d, buffer, end, image->unseenMark);
+    size_t written = fill.end;
     if (fill.chainCode >= 0)
-        written = DecodeByChains(d, fill.chainCode, scratch, written, count, image->unseenMark);
+        written = DecodeByChains(d, fill.chainCode, buffer, written, end, image->unseenMark);
     // Pixels the stream did not reach stay index 0.
-    std::memset(scratch + written, 0, count - written);
-    MoveRowsIntoColumns(scratch, image, width, height, interlaced);
+    std::memset(buffer + written, 0, end - written);
+    MoveRowsIntoColumns(buffer + kRootBytes, image, width, height, interlaced);
 }
 
 LzwDecoderState* AllocateDecoder(size_t scratchBytes) {
@@ -469,7 +548,7 @@ int DecodeImage(FrameImage* image, ReadPosition* pos, int width, int height,
         return 1;
     }
     size_t pixels = size_t(width) * size_t(height);
-    LzwDecoderState* d = AllocateDecoder(pixels + kCopySlack);
+    LzwDecoderState* d = AllocateDecoder(kRootBytes + pixels + kCopySlack);
     if (!d) {
         // Without room to decode, the image keeps index 0 everywhere, like a stream cut short.
         SkipSubBlocks(pos);
