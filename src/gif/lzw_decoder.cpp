@@ -250,11 +250,11 @@ inline int ReadFirstCode(const uint8_t* codes, size_t bitLimit, size_t* bitPosit
 
 // Decodes values in stream order into buffer from kRootBytes up to end, until the raster is
 // full, an end result is met or a code beyond nextCode asks for chain walking. Each string's
-// first value is marked in unseenMark: every value enters the raster first as a root, and a
-// root is a string of its own.
+// first value is marked in seen: every value enters the raster first as a root, and a root is
+// a string of its own.
 // The decoder's fields are worked on in locals and written back on the way out: every store
 // into the buffer is a byte store, which the compiler must assume could change any of them.
-ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* buffer, size_t end, int* unseenMark) {
+ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* buffer, size_t end, uint8_t* seen) {
     const int clearCode = d->clearCode;
     const uint8_t* codes = d->reader.data;
     const size_t bitLimit = d->reader.bitLimit;
@@ -274,7 +274,7 @@ ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* buffer, size_t end, i
         endResult = previousCode;
     else {
         buffer[at] = uint8_t(previousCode);
-        unseenMark[previousCode & 0xFF] = 0;
+        seen[previousCode & 0xFF] = 1;
     }
     size_t previousStart = at;
     size_t previousLength = 1;
@@ -303,7 +303,7 @@ ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* buffer, size_t end, i
                 break;
             }
             CopyString(buffer + at, from, length);
-            unseenMark[first] = 0;
+            seen[first] = 1;
         } else if (code == clearCode) {
             codeWidth = d->minimumCodeSize + 1;
             codeMask = (1u << codeWidth) - 1;
@@ -315,7 +315,7 @@ ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* buffer, size_t end, i
                 break;
             }
             buffer[at] = uint8_t(previousCode);
-            unseenMark[previousCode & 0xFF] = 0;
+            seen[previousCode & 0xFF] = 1;
             previousStart = at;
             previousLength = 1;
             ++at;
@@ -368,16 +368,16 @@ ScratchFill DecodeIntoScratch(LzwDecoderState* d, uint8_t* buffer, size_t end, i
     return {at, chainCode};
 }
 
-// Chain walking from code on, into out[at..count); every value is marked.
+// Chain walking from code on, into out[at..count); every value is marked in seen.
 size_t DecodeByChains(LzwDecoderState* d, int code, uint8_t* out, size_t at, size_t count,
-                      int* unseenMark) {
+                      uint8_t* seen) {
     uint8_t stack[kStackSize];
     PrepareChainTable(d);
     int values = ExpandCode(d, code, stack);
     while (values > 0) {
         for (int i = values - 1; i >= 0 && at < count; --i) {
             out[at++] = stack[i];
-            unseenMark[stack[i]] = 0;
+            seen[stack[i]] = 1;
         }
         if (at == count)
             break;
@@ -388,17 +388,17 @@ size_t DecodeByChains(LzwDecoderState* d, int code, uint8_t* out, size_t at, siz
 
 // Images without pixels still take values, each marked: a height of 0 exactly one, a width
 // of 0 every value up to the end of the stream.
-void MarkWithoutStoring(LzwDecoderState* d, int height, int* unseenMark) {
+void MarkWithoutStoring(LzwDecoderState* d, int height, uint8_t* seen) {
     uint8_t stack[kStackSize];
     PrepareChainTable(d);
     int values;
     while ((values = ExpandNextCode(d, stack)) > 0) {
         if (height == 0) {
-            unseenMark[stack[values - 1]] = 0;
+            seen[stack[values - 1]] = 1;
             return;
         }
         for (int i = 0; i < values; ++i)
-            unseenMark[stack[i]] = 0;
+            seen[stack[i]] = 1;
     }
 }
 
@@ -477,13 +477,13 @@ void MoveRowsIntoColumns(const uint8_t* scratch, FrameImage* image, int width, i
 }
 
 void FillRaster(LzwDecoderState* d, FrameImage* image, uint8_t* buffer, int width, int height,
-                int interlaced) {
+                int interlaced, uint8_t* seen) {
     size_t end = kRootBytes + size_t(width) * size_t(height);
     PrepareRoots(d, buffer);
-    ScratchFill fill = DecodeIntoScratch(d, buffer, end, image->unseenMark);
+    ScratchFill fill = DecodeIntoScratch(d, buffer, end, seen);
     size_t written = fill.end;
     if (fill.chainCode >= 0)
-        written = DecodeByChains(d, fill.chainCode, buffer, written, end, image->unseenMark);
+        written = DecodeByChains(d, fill.chainCode, buffer, written, end, seen);
     // Pixels the stream did not reach stay index 0.
     std::memset(buffer + written, 0, end - written);
     MoveRowsIntoColumns(buffer + kRootBytes, image, width, height, interlaced);
@@ -532,40 +532,66 @@ int LzwNext(ReadPosition*) {
     return ValueStack[ValueStackTop];
 }
 
+namespace {
+
+// The colour table as the image keeps it, one int per component.
+void CopyColours(int* __restrict to, const uint8_t* __restrict from) {
+    for (int i = 0; i < 256; ++i)
+        to[i] = from[i];
+}
+
+// unseenMark from the values seen, and usedColourCount: one above the highest value seen.
+// Both loops work on whole words, so that a sprite of four colours does not pay for the 252
+// it lacks one entry at a time.
+void MarkColours(FrameImage* image, const uint8_t* seen) {
+    int* __restrict unseenMark = image->unseenMark;
+    for (int i = 0; i < 256; ++i)
+        unseenMark[i] = 1;
+    for (int i = 0; i < 256; i += 8) {
+        if (LoadWord(seen + i) == 0)
+            continue;
+        for (int j = i; j < i + 8; ++j)
+            unseenMark[j] = seen[j] ^ 1;
+    }
+    int used = 256;
+    while (used >= 8 && LoadWord(seen + used - 8) == 0)
+        used -= 8;
+    while (used > 0 && !seen[used - 1])
+        --used;
+    image->usedColourCount = used;
+}
+
+}  // namespace
+
 int DecodeImage(FrameImage* image, ReadPosition* pos, int width, int height,
                 const uint8_t* red, const uint8_t* green, const uint8_t* blue, int interlaced) {
-    for (int i = 0; i < 256; ++i) {
-        image->red[i] = red[i];
-        image->green[i] = green[i];
-        image->blue[i] = blue[i];
-        image->unseenMark[i] = 1;
-    }
-    image->usedColourCount = 0;
+    CopyColours(image->red, red);
+    CopyColours(image->green, green);
+    CopyColours(image->blue, blue);
+    uint8_t seen[256] = {0};  // 1 for each value delivered
 
     int minimumCodeSize = TakeByte(pos);
     if (minimumCodeSize > kLargestMinimumCodeSize) {
         SkipSubBlocks(pos);
+        MarkColours(image, seen);
         return 1;
     }
     size_t pixels = size_t(width) * size_t(height);
     LzwDecoderState* d = AllocateDecoder(kRootBytes + pixels + kCopySlack);
-    if (!d) {
+    if (d) {
+        GatherCodes(&d->reader, pos);
+        StartDecoder(d, minimumCodeSize);
+        if (width > 0 && height > 0)
+            FillRaster(d, image, reinterpret_cast<uint8_t*>(d + 1), width, height, interlaced,
+                       seen);
+        else
+            MarkWithoutStoring(d, height, seen);
+        ReleaseCodes(&d->reader);
+        std::free(d);
+    } else {
         // Without room to decode, the image keeps index 0 everywhere, like a stream cut short.
         SkipSubBlocks(pos);
-        return 1;
     }
-    GatherCodes(&d->reader, pos);
-    StartDecoder(d, minimumCodeSize);
-    if (width > 0 && height > 0)
-        FillRaster(d, image, reinterpret_cast<uint8_t*>(d + 1), width, height, interlaced);
-    else
-        MarkWithoutStoring(d, height, image->unseenMark);
-    ReleaseCodes(&d->reader);
-    std::free(d);
-
-    int used = 256;
-    while (used > 0 && image->unseenMark[used - 1])
-        --used;
-    image->usedColourCount = used;
+    MarkColours(image, seen);
     return 1;
 }
