@@ -17,6 +17,7 @@
 // does; strings there are bounded by the 8192-entry value stack (kLzwCorrupt beyond).
 #include "gif/lzw_decoder.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -442,18 +443,31 @@ inline uint64_t LoadWord(const uint8_t* from) {
 }
 
 // Moves the row-major scratch raster into the image's columns, eight rows by eight columns at
-// a time, in strips of 256 columns so that the columns being written stay in the cache.
+// a time, in strips of 256 columns so that the columns being written stay in the cache. Only
+// the first filledRows rows of the scratch raster hold values, and the row after them (when
+// there is one) holds zeros: image rows that the stream never reached are either skipped, as
+// the columns already hold zeros there, or read from that row of zeros.
 void MoveRowsIntoColumns(const uint8_t* scratch, FrameImage* image, int width, int height,
-                         int interlaced) {
+                         int interlaced, int filledRows) {
     constexpr int kStrip = 256;
     uint8_t** columns = image->columns;
+    auto rowOf = [&](int y) -> const uint8_t* {
+        int k = StreamRow(y, height, interlaced);
+        return scratch + size_t(k < filledRows ? k : filledRows) * size_t(width);
+    };
+    auto reached = [&](int y) { return StreamRow(y, height, interlaced) < filledRows; };
     const uint8_t* rows[8];
     for (int x0 = 0; x0 < width; x0 += kStrip) {
         int x1 = width - x0 < kStrip ? width : x0 + kStrip;
         int y0 = 0;
         for (; y0 + 8 <= height; y0 += 8) {
-            for (int i = 0; i < 8; ++i)
-                rows[i] = scratch + size_t(StreamRow(y0 + i, height, interlaced)) * size_t(width);
+            bool any = false;
+            for (int i = 0; i < 8; ++i) {
+                rows[i] = rowOf(y0 + i);
+                any = any || reached(y0 + i);
+            }
+            if (!any)
+                continue;
             int x = x0;
             for (; x + 8 <= x1; x += 8) {
                 uint64_t r[8];
@@ -468,8 +482,9 @@ void MoveRowsIntoColumns(const uint8_t* scratch, FrameImage* image, int width, i
                     columns[x][y0 + i] = rows[i][x];
         }
         for (int y = y0; y < height; ++y) {
-            const uint8_t* row =
-                scratch + size_t(StreamRow(y, height, interlaced)) * size_t(width);
+            if (!reached(y))
+                continue;
+            const uint8_t* row = rowOf(y);
             for (int x = x0; x < x1; ++x)
                 columns[x][y] = row[x];
         }
@@ -484,9 +499,14 @@ void FillRaster(LzwDecoderState* d, FrameImage* image, uint8_t* buffer, int widt
     size_t written = fill.end;
     if (fill.chainCode >= 0)
         written = DecodeByChains(d, fill.chainCode, buffer, written, end, seen);
-    // Pixels the stream did not reach stay index 0.
-    std::memset(buffer + written, 0, end - written);
-    MoveRowsIntoColumns(buffer + kRootBytes, image, width, height, interlaced);
+    // Pixels the stream did not reach stay index 0: the rest of the last row reached is
+    // cleared, and so is the row after it, which stands in for every row not reached.
+    written -= kRootBytes;
+    int filledRows = int((written + size_t(width) - 1) / size_t(width));
+    size_t cleared = std::min(end - kRootBytes, (size_t(filledRows) + 1) * size_t(width));
+    uint8_t* scratch = buffer + kRootBytes;
+    std::memset(scratch + written, 0, cleared - written);
+    MoveRowsIntoColumns(scratch, image, width, height, interlaced, filledRows);
 }
 
 LzwDecoderState* AllocateDecoder(size_t scratchBytes) {
