@@ -45,9 +45,9 @@ struct LzwDecoderState {
     int firstValue;        // first value of the previous string
     int fresh;             // 1 between a start (or clear) and the first value
     int endResult;         // 0 while decoding; the end result once one has been answered
-    // The live table, kept by both ways of decoding: entry e is its prefix's string followed by
-    // its suffix. Roots (below clearCode) and every entry at or above nextCode read as prefix 0
-    // in chain walks (see PrepareChainTable).
+    // The table of chain walking: entry e is its prefix's string followed by its suffix. Roots
+    // (below clearCode) hold their own value, and every entry at or above nextCode reads as
+    // prefix 0, suffix 0 (see PrepareChainTable).
     uint16_t prefixTable[kTableSize];
     uint8_t suffixTable[kTableSize];
     // Scratch-raster copies, one word per entry (see PackEntry): where the entry's string
@@ -61,9 +61,10 @@ void ResetCounters(LzwDecoderState* d) {
     d->nextCode = d->clearCode + 2;
 }
 
-// The one place where the table grows and the code width with it. ">=" rather than "==": for
-// minimum code sizes 0 and 1 nextCode starts at or beyond the first limit, and the width must
-// still grow. For sizes 2..11 both agree.
+// A new entry during chain walking, and the code width growth that goes with it (the copying
+// loop of DecodeIntoScratch does the same in its locals). ">=" rather than "==": for minimum
+// code sizes 0 and 1 nextCode starts at or beyond the first limit, and the width must still
+// grow. For sizes 2..11 both agree.
 inline void AddEntry(LzwDecoderState* d, int prefix, int suffix) {
     if (d->nextCode >= kTableSize)
         return;
@@ -77,8 +78,8 @@ inline void AddEntry(LzwDecoderState* d, int prefix, int suffix) {
 }
 
 // Chain walks read the table as it stands: roots hold their own value, and every entry not
-// made since the last start or clear reads as prefix 0, suffix 0. The scratch-raster decoding
-// writes only the entries it makes, so this runs when chain walking takes over.
+// made since the last start or clear reads as prefix 0, suffix 0. Runs when chain walking
+// takes over, after the entries made so far have been filled in (ChainTableFromEntries).
 void PrepareChainTable(LzwDecoderState* d) {
     for (int i = 0; i < d->clearCode; ++i) {
         d->prefixTable[i] = 0;
