@@ -5,7 +5,8 @@
 # built into build/startup-base only for this measurement.
 #
 #   bench/startup_figure.sh [BASE_REF [ROUNDS]]
-# Needs both build trees (make build) and the benchmark files (make bench builds them).
+# Needs both build trees as make build configures them (the native tree knowing the Windows
+# tree); the benchmark files are made here when missing.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BASE_REF="${1:-main}"
@@ -28,8 +29,11 @@ cmake -S "$BASE/src" -B "$BASE/windows" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$BASE/windows" --target reelbox -j 2 >/dev/null
 cmake --build "$ROOT/build/windows" --target reelbox -j 2 >/dev/null
 
+# The figure program skips rather than fails when the native tree does not know the Windows
+# tree, so the script looks for its closing line.
 REELBOX_BASE_PLAYER="$BASE/windows/src/app/reelbox.exe" \
 REELBOX_FIGURE_GIF="$NATIVE/bench/gifs/startup.gif" \
 REELBOX_FIGURE_ROUNDS="$ROUNDS" \
   "$ROOT/scripts/test-env.sh" run "$NATIVE" "$ROOT/build/env" -- \
-  "$NATIVE/bench/reelbox_startup_figure"
+  "$NATIVE/bench/reelbox_startup_figure" | tee "$BASE/figure.txt"
+grep -q "median of" "$BASE/figure.txt" || { echo "no start-up figure (see above)" >&2; exit 1; }
