@@ -16,6 +16,12 @@ BASE="$ROOT/build/startup-base"
 DECODER_FILES="src/gif/lzw_decoder.h src/gif/lzw_decoder.cpp src/gif/code_reader.cpp
                src/gif/frame_image.h src/gif/frame_image.cpp"
 
+# The base tree is extracted afresh each time; ccache turns its rebuild into cache hits.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}" CCACHE_NOHASHDIR=1
+fi
+
 cmake --build "$NATIVE" --target reelbox_startup_figure reelbox_bench_gifs -j 2 >/dev/null
 
 rm -rf "$BASE/src"
