@@ -18,7 +18,7 @@ demo: deps
 	scripts/demo.sh
 
 bench: deps
-	scripts/build.sh && build/native/bench/reelbox_bench
+	scripts/build.sh && cmake --build build/native --target reelbox_bench -j 2 && build/native/bench/reelbox_bench
 
 clean:
 	rm -rf build out

@@ -1,35 +1,30 @@
-// Data sub-blocks and the variable-width code reader of the LZW layer.
+// Data sub-blocks and the code reader of the LZW layer.
 //
-// Owns: TerminatorSeen and the CodeReader state below (module-level, one decoder at a time).
+// Owns: TerminatorSeen. An image's sub-blocks are joined into one block before decoding, so
+// that a code is read with one load wherever the sub-block boundaries fall.
+#include <cstdlib>
+
 #include "gif/lzw_decoder.h"
 
 int TerminatorSeen = 0;
 
 namespace {
 
-// buffer bytes 0 and 1 carry the last two bytes of the previous contents, so that a code can
-// straddle two sub-blocks; the current sub-block follows from byte 2. Codes are assembled from
-// three bytes at a time, so the buffer has room beyond 2 + 255 for that read.
-struct CodeReaderState {
-    uint8_t buffer[280];
-    int bitPosition;  // next unread bit: bit k is bit k % 8 of buffer[k / 8]
-    int bitLimit;     // 8 * byteCount
-    int byteCount;    // 2 + length of the current sub-block, 2..257
-    int exhausted;    // 1 once the block terminator has been fetched
-};
+// Room after the joined bytes, so that ReadCode's 8-byte load never leaves the block.
+constexpr size_t kCodePadding = 8;
 
-CodeReaderState CodeReader = {{0}, 0, 0, 2, 0};
-
-void FetchSubBlock(ReadPosition* pos) {
-    CodeReaderState& r = CodeReader;
-    r.buffer[0] = r.buffer[r.byteCount - 2];
-    r.buffer[1] = r.buffer[r.byteCount - 1];
-    int length = ReadSubBlock(pos, r.buffer + 2);
-    if (length == 0)
-        r.exhausted = 1;
-    r.bitPosition += 16 - r.bitLimit;
-    r.byteCount = length + 2;
-    r.bitLimit = 8 * r.byteCount;
+// The number of data bytes in the sub-blocks at pos, counted through their length bytes only.
+// A sub-block cut off by the end of the stream counts in full: TakeBytes pads it with zeros.
+size_t CountSubBlockBytes(const ReadPosition* pos) {
+    size_t total = 0;
+    const uint8_t* at = pos->cursor;
+    while (at < pos->end && *at != 0) {
+        total += *at;
+        if (size_t(pos->end - at) <= size_t(*at))
+            break;
+        at += 1 + *at;
+    }
+    return total;
 }
 
 }  // namespace
@@ -47,34 +42,34 @@ void SkipSubBlocks(ReadPosition* pos) {
     }
 }
 
-void ResetCodeReader() {
-    CodeReader.bitPosition = 0;
-    CodeReader.bitLimit = 0;
-    CodeReader.exhausted = 0;
+int GatherCodes(CodeReader* reader, ReadPosition* pos) {
+    size_t total = CountSubBlockBytes(pos);
+    reader->bitPosition = 0;
+    reader->bitLimit = 0;
+    reader->data = static_cast<uint8_t*>(std::malloc(total + kCodePadding));
+    if (!reader->data) {
+        SkipSubBlocks(pos);
+        return 0;
+    }
+    size_t joined = 0;
+    // The count above walked the same length bytes, so every sub-block fits; the check keeps
+    // the copy inside the block whatever happens. The terminator is read by SkipSubBlocks.
+    for (;;) {
+        int length = PeekByte(pos);
+        if (length == 0 || joined + size_t(length) > total)
+            break;
+        ReadSubBlock(pos, reader->data + joined);
+        joined += size_t(length);
+    }
+    SkipSubBlocks(pos);
+    std::memset(reader->data + joined, 0, kCodePadding);
+    reader->bitLimit = 8 * joined;
+    return 1;
 }
 
-int ReadCode(ReadPosition* pos, int width) {
-    CodeReaderState& r = CodeReader;
-    // A fetch happens even when exactly width bits remain: that is how an end code which
-    // fills the last sub-block to its end also consumes the block terminator behind it.
-    if (r.bitPosition + width >= r.bitLimit) {
-        if (r.exhausted)
-            return -1;
-        // Fetch again while still short: a sub-block of one byte cannot complete a code of
-        // more than 8 + (remaining) bits. The bits still unread are fewer than width <= 12,
-        // so the two carried bytes always hold them.
-        do {
-            FetchSubBlock(pos);
-        } while (r.bitPosition + width > r.bitLimit && !r.exhausted);
-        // A code cut off by the block terminator ends the data at once rather than being
-        // completed from stale buffer contents, so the result never depends on earlier images.
-        if (r.bitPosition + width > r.bitLimit)
-            return -1;
-    }
-    int byte = r.bitPosition >> 3;
-    uint32_t bits = uint32_t(r.buffer[byte]) | uint32_t(r.buffer[byte + 1]) << 8 |
-                    uint32_t(r.buffer[byte + 2]) << 16;
-    int shift = r.bitPosition & 7;
-    r.bitPosition += width;
-    return int((bits >> shift) & ((1u << width) - 1));
+void ReleaseCodes(CodeReader* reader) {
+    std::free(reader->data);
+    reader->data = nullptr;
+    reader->bitPosition = 0;
+    reader->bitLimit = 0;
 }

@@ -18,19 +18,19 @@ FrameImage* CreateFrameImage(int width, int height) {
     FrameImage* image = static_cast<FrameImage*>(std::calloc(1, sizeof(FrameImage)));
     if (!image)
         return nullptr;
-    image->columns = static_cast<uint8_t**>(std::calloc(width > 0 ? width : 1, sizeof(uint8_t*)));
-    if (!image->columns) {
+    image->columns = static_cast<uint8_t**>(std::malloc(size_t(width > 0 ? width : 1) *
+                                                        sizeof(uint8_t*)));
+    // All columns share one zero-filled block; columns[0] is its start (see FreeFrameImage).
+    uint8_t* raster = width > 0 ? static_cast<uint8_t*>(std::calloc(
+                                      size_t(width) * size_t(height > 0 ? height : 1), 1))
+                                : nullptr;
+    if (!image->columns || (width > 0 && !raster)) {
+        std::free(image->columns);
         std::free(image);
         return nullptr;
     }
-    for (int x = 0; x < width; ++x) {
-        image->columns[x] = static_cast<uint8_t*>(std::calloc(height > 0 ? height : 1, 1));
-        if (!image->columns[x]) {
-            image->width = x;
-            FreeFrameImage(image);
-            return nullptr;
-        }
-    }
+    for (int x = 0; x < width; ++x)
+        image->columns[x] = raster + size_t(x) * size_t(height);
     image->width = width;
     image->height = height;
     image->usesGlobalTable = 1;
@@ -42,8 +42,8 @@ void FreeFrameImage(FrameImage* image) {
     if (!image)
         return;
     if (image->columns) {
-        for (int x = 0; x < image->width; ++x)
-            std::free(image->columns[x]);
+        if (image->width > 0)
+            std::free(image->columns[0]);
         std::free(image->columns);
     }
     std::free(image->auxBlock);

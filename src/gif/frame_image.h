@@ -2,7 +2,7 @@
 // indices, with the colour table it was decoded with, its place on the logical screen,
 // its transparent index and its interlace flag.
 //
-// Owns: the columns, the column array, auxBlock and sequence of every FrameImage.
+// Owns: the raster block holding the columns, the column array, auxBlock and sequence of every FrameImage.
 // Does not own: brush and pattern (declared slots that nothing in the player fills).
 // Portable: no platform headers.
 #pragma once
@@ -10,7 +10,8 @@
 #include <cstdint>
 
 struct FrameImage {
-    uint8_t** columns;        // columns[x][y], width pointers to height zero-filled bytes
+    uint8_t** columns;        // columns[x][y], width pointers into one zero-filled block of
+                              // width x height bytes, which starts at columns[0]
     int usesGlobalTable;      // 1: colours are the ScreenDescriptor's global table
     int left;                 // 0..65535, position on the logical screen
     int top;

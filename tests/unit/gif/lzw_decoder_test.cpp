@@ -2,6 +2,7 @@
 // interlaced order, colour marks, and the mends for corrupt streams.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 
 #include "gif/lzw_decoder.h"
@@ -303,5 +304,59 @@ TEST(LzwDecoder, DecodingDoesNotDependOnEarlierImages) {
         EXPECT_EQ(rasters[0], rasters[1]) << "stream " << k;
         EXPECT_EQ(used[0], used[1]) << "stream " << k;
         EXPECT_EQ(consumed[0], consumed[1]) << "stream " << k;
+    }
+}
+
+// DecodeImage copies each string out of its row-major scratch raster, hands a stream to prefix
+// chain walking at its first code beyond nextCode, and moves the rows into columns in 8 x 8
+// blocks; LzwNext only ever walks chains. Over valid streams of many shapes (long runs, clear
+// codes, edges that are not whole blocks) and over garbage, both must give the same values, in
+// plain or interlaced row order, and the same usedColourCount.
+TEST(LzwDecoder, ScratchCopiesAgreeWithChainWalkingInBothRowOrders) {
+    struct Case {
+        int width, height;
+        Bytes data;
+    };
+    std::vector<Case> cases;
+    const int sizes[][2] = {{1, 1}, {7, 9}, {8, 8}, {13, 17}, {64, 3}, {300, 37}, {9, 260}};
+    for (const auto& size : sizes) {
+        int pixels = size[0] * size[1];
+        std::vector<int> runs(size_t(pixels), 0);
+        for (int i = 0; i < pixels; ++i)
+            runs[size_t(i)] = (i / 37) % 3 == 0 ? 9 : i % 11;
+        LzwOptions clears;
+        clears.clearEvery = 50;
+        cases.push_back({size[0], size[1], Encoded(runs, 4, clears, 7)});
+        cases.push_back({size[0], size[1], Encoded(RandomPixels(pixels, 256, 40), 8)});
+    }
+    for (uint32_t k = 0; k < 120; ++k) {
+        std::vector<int> noise = RandomPixels(60 + int(k) * 7, 256, 200 + k);
+        Bytes garbage = {uint8_t(2 + k % 7)};
+        Append(&garbage, PackSubBlocks(Bytes(noise.begin(), noise.end()), 255));
+        cases.push_back({int(5 + k % 23), int(3 + k % 19), garbage});
+    }
+
+    for (const Case& c : cases) {
+        size_t pixels = size_t(c.width) * size_t(c.height);
+        Bytes stream = c.data;
+        Append(&stream, kGuard);
+        ReadPosition pos = {stream.data() + 1, stream.data() + stream.size()};
+        LzwStart(&pos, c.data[0]);
+        std::vector<int> values;
+        for (int v; values.size() < pixels && (v = LzwNext(&pos)) >= 0;)
+            values.push_back(v);
+        int used = values.empty() ? 0 : *std::max_element(values.begin(), values.end()) + 1;
+        values.resize(pixels, 0);
+
+        for (bool interlaced : {false, true}) {
+            Decoded d = DecodeData(c.data, c.width, c.height, interlaced);
+            std::vector<int> raster = RowMajor(d.image);
+            if (interlaced)
+                raster = InterlaceRows(raster, c.width, c.height);
+            EXPECT_EQ(raster, values) << c.width << " x " << c.height << " interlaced "
+                                      << interlaced << ", " << c.data.size() << " bytes";
+            EXPECT_EQ(d.image->usedColourCount, used);
+            FreeFrameImage(d.image);
+        }
     }
 }
