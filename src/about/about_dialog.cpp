@@ -14,6 +14,7 @@
 #include "render/render_state.h"
 #include "resources/resource.h"
 #include "show/frame_timer.h"
+#include "show/placement.h"
 
 HWND AboutDialogHandle;
 // Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc
@@ -87,7 +88,8 @@ INT_PTR InitAboutDialog(HWND dialog) {
     SetDialogIcons(dialog);
     if (!PackageTrailer.logo.present)
         return TRUE;
-    if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead) {
+    if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead ||
+        !PictureSizeIsShowable({ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight})) {
         ReleaseAnimation();
         return FALSE;
     }
