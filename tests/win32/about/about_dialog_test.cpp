@@ -256,14 +256,19 @@ TEST_F(AboutDialog, ALogoResizesTheDialogMovesItToTheEndCellAndMovesTheControls)
 
 TEST_F(AboutDialog, ALogoThatCannotBeLoadedLeavesTheTemplateWithoutALogo) {
     const TemplateGeometry t = ReadTemplate();
-    UseLogo(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'G', 'I', 'F'});
-    HWND d = Open();
-    ASSERT_NE(nullptr, d);
-    RECT r = {};
-    GetWindowRect(d, &r);
-    EXPECT_RECT(t.dialog, r);
-    EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
-    EXPECT_EQ(nullptr, FrameListHead);
+    // Not a GIF, and a GIF wider than any logo window may be.
+    for (const Bytes& logo : {Bytes{'n', 'o', 't', ' ', 'a', ' ', 'G', 'I', 'F'},
+                              MakeLogo(4097, 2, {{1, 10, -1, -1, 0}})}) {
+        UseLogo(logo);
+        HWND d = Open();
+        ASSERT_NE(nullptr, d);
+        RECT r = {};
+        GetWindowRect(d, &r);
+        EXPECT_RECT(t.dialog, r);
+        EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
+        EXPECT_EQ(nullptr, FrameListHead);
+        Close();
+    }
 }
 
 // ---- Playing, the cursor and the close ------------------------------------------------
