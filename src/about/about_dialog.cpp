@@ -97,7 +97,6 @@ INT_PTR InitAboutDialog(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDOK));
     BuildGlobalPalette();
     LogoFrameRect = ToRECT(layout.logoFrame);
-    WindowRect = ToRECT(layout.logoScreen);
 
     FrameCursor = FrameListHead;
     if (!PrepareFrame()) {
@@ -111,6 +110,9 @@ INT_PTR InitAboutDialog(HWND dialog) {
                                 ProgramInstance, nullptr);
     StageWindow = logo;
     if (logo) {
+        // The capture must lie exactly under the logo, and only the window itself knows where
+        // that is: the dialog's frame may be wider than its frame metrics say.
+        GetWindowRect(logo, &WindowRect);
         ShowWindow(logo, SW_SHOW);
         UpdateWindow(logo);   // the first paint: the capture of the screen under the logo
     }
