@@ -390,6 +390,60 @@ TEST_F(AboutDialog, TheFirstPaintCapturesAndTheLogoKeepsLoopingPastItsLastFrame)
     EXPECT_GE(wraps, 3) << "the logo did not loop";
 }
 
+// Drawing objects that cannot be made at the first paint. The capture is not tried again:
+// the logo plays over an empty stage. A stage that cannot be made is tried again at a later
+// frame change, and meanwhile paints must not keep coming ahead of the timer.
+using CompatibleBitmapFunction = HBITMAP(WINAPI*)(HDC, int, int);
+CompatibleBitmapFunction UnpatchedCreateCompatibleBitmap;
+int BitmapCalls, FailFromCall, FailUntilCall;   // calls numbered from 1; a range that fails
+
+HBITMAP WINAPI SometimesFailingCreateCompatibleBitmap(HDC dc, int cx, int cy) {
+    ++BitmapCalls;
+    if (BitmapCalls >= FailFromCall && BitmapCalls <= FailUntilCall)
+        return nullptr;
+    return UnpatchedCreateCompatibleBitmap(dc, cx, cy);
+}
+
+TEST_F(AboutDialog, AFailedFirstPaintNeitherStarvesTheTimerNorRetriesTheCapture) {
+    UseLogo(MakeLogo(40, 20, {{1, 2, -1, -1, 0}, {1, 2, -1, -1, 8}}));   // 20 ms frames
+    UnpatchedCreateCompatibleBitmap = reinterpret_cast<CompatibleBitmapFunction>(PatchImport(
+        "gdi32.dll", "CreateCompatibleBitmap",
+        reinterpret_cast<void*>(SometimesFailingCreateCompatibleBitmap)));
+    ASSERT_NE(nullptr, UnpatchedCreateCompatibleBitmap);
+
+    // Every bitmap fails: no stage, yet the frames go on changing.
+    BitmapCalls = 0, FailFromCall = 1, FailUntilCall = 1 << 30;
+    HWND d = Open();
+    EXPECT_NE(nullptr, d);
+    const FrameNode* last = FrameCursor;
+    int changes = 0;
+    Pump(600, [&] {
+        if (FrameCursor != last) ++changes;
+        last = FrameCursor;
+    });
+    EXPECT_EQ(0, LogoCaptured);
+    EXPECT_GE(changes, 5) << "the logo's frames stopped changing";
+    // Bitmaps can be made again: a later frame change makes the stage.
+    FailUntilCall = 0;
+    Pump(300);
+    EXPECT_EQ(1, LogoCaptured);
+    EXPECT_NE(nullptr, StageBitmap);
+    Close();
+    ReleaseAnimation();
+
+    // Only the capture fails (the stage is made first): it is not tried again.
+    LogoCaptured = 0;
+    BitmapCalls = 0, FailFromCall = 2, FailUntilCall = 2;
+    d = Open();
+    EXPECT_NE(nullptr, d);
+    EXPECT_EQ(1, LogoCaptured);
+    EXPECT_EQ(nullptr, BackgroundSnapshot);
+    Pump(200);
+    EXPECT_EQ(nullptr, BackgroundSnapshot);
+    PatchImport("gdi32.dll", "CreateCompatibleBitmap",
+                reinterpret_cast<void*>(UnpatchedCreateCompatibleBitmap));
+}
+
 TEST_F(AboutDialog, TheMouseOverTheLogoShowsTheHandCursor) {
     UseLogo(MakeLogo(40, 20, {{1, 10, -1, -1, 0}}));
     HWND d = Open();
