@@ -18,8 +18,9 @@ void AbandonShow() {
     ++AbandonShowCalls;
 }
 
+// As in the player, the show has ended once EndShow ran.
 bool ShowHasEnded() {
-    return false;
+    return EndShowCalls > 0;
 }
 
 bool StopSound() {
