@@ -30,6 +30,7 @@ const Hostile kHostile[] = {
     {"ScreenZeroWide", [] { return OneFrame(0, 64, 0, 0, 8, 8); }},
     {"ScreenZeroHigh", [] { return OneFrame(64, 0, 0, 0, 8, 8); }},
     {"ScreenOneByOne", [] { return OneFrame(1, 1, 0, 0, 8, 8); }},
+    {"Screen4096Square", [] { return OneFrame(4096, 4096, 0, 0, 8, 8); }},
     {"Screen4097Wide", [] { return OneFrame(4097, 16, 0, 0, 8, 8); }},
     {"Screen4097High", [] { return OneFrame(16, 4097, 0, 0, 8, 8); }},
     {"Screen65535Wide", [] { return OneFrame(65535, 256, 0, 0, 8, 8); }},
