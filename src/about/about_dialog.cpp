@@ -14,6 +14,7 @@
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
+#include "show/placement.h"
 #include "startup/package_state.h"
 
 HWND AboutDialogHandle;
@@ -86,7 +87,8 @@ INT_PTR InitAboutDialog(HWND dialog) {
     SetDialogIcons(dialog);
     if (!PackageTrailer.logo.present)
         return TRUE;
-    if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead) {
+    if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead ||
+        !PictureSizeIsShowable({ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight})) {
         ReleaseAnimation();
         return FALSE;
     }
@@ -94,7 +96,6 @@ INT_PTR InitAboutDialog(HWND dialog) {
     SetFocus(GetDlgItem(dialog, IDOK));
     BuildGlobalPalette();
     LogoFrameRect = ToRECT(layout.logoFrame);
-    WindowRect = ToRECT(layout.logoScreen);
 
     FrameCursor = FrameListHead;
     if (!PrepareFrame()) {
@@ -108,6 +109,9 @@ INT_PTR InitAboutDialog(HWND dialog) {
                                 ProgramInstance, nullptr);
     StageWindow = logo;
     if (logo) {
+        // The capture must lie exactly under the logo, and only the window itself knows where
+        // that is: the dialog's frame may be wider than its frame metrics say.
+        GetWindowRect(logo, &WindowRect);
         ShowWindow(logo, SW_SHOW);
         UpdateWindow(logo);   // the first paint: the capture of the screen under the logo
     }

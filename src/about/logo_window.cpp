@@ -28,14 +28,14 @@ RECT LogoFrameRect;
 namespace {
 
 // Takes the screen under the logo window as its snapshot and sets up the stage from it.
-// A failed capture or stage keeps what was there and leaves LogoCaptured 0, so the next
-// paint tries again; nothing is drawn from a missing bitmap.
+// A failed capture leaves no snapshot, and the logo is drawn over an empty stage; only a
+// stage that cannot be made leaves LogoCaptured 0, to be tried again at the next paint.
 void CaptureUnderLogo() {
     int width = WindowRect.right - WindowRect.left;
     int height = WindowRect.bottom - WindowRect.top;
-    if (!ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, ActivePalette)) ||
-        !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(width, height)))
+    if (!ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(width, height)))
         return;
+    ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, ActivePalette));
     StageFromSnapshot();
     LogoCaptured = 1;
 }
@@ -50,9 +50,13 @@ void EdgeLogoOnDialog() {
 
 void PaintLogo(HWND window) {
     // The first paint only captures and leaves the window invalid: the system sends the
-    // next paint as soon as no other message waits, and that one draws.
+    // next paint as soon as no other message waits, and that one draws. When the stage
+    // could not be made, the window is validated instead, so that paints do not keep
+    // coming ahead of the timer; the next frame change invalidates it and tries again.
     if (LogoCaptured != 1 && FrameCursor) {
         CaptureUnderLogo();
+        if (LogoCaptured != 1)
+            ValidateRect(window, nullptr);
         return;
     }
     PAINTSTRUCT paint;

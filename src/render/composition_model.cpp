@@ -43,11 +43,24 @@ const ModelImage& ModelShowFrame(CompositionModel& model, const FrameNode* node)
     return model.window;
 }
 
-void ModelLeaveFrame(CompositionModel& model, int disposal) {
-    if (disposal == 0 || disposal == 1)
-        model.stage = model.window;
-    else if (disposal == 2)
-        model.stage = model.snapshot;
+void ModelLeaveFrame(CompositionModel& model, const FrameNode* node) {
+    const int disposal = node ? node->control.disposal : 0;
+    if (disposal < 0 || disposal > 2)
+        return;
+    model.stage = model.window;
+    if (disposal != 2 || !node->image)
+        return;
+    const FrameImage* frame = node->image;
+    const int left = frame->left < 0 ? 0 : frame->left;
+    const int top = frame->top < 0 ? 0 : frame->top;
+    const int right = frame->left + frame->width > model.stage.width ? model.stage.width
+                                                                     : frame->left + frame->width;
+    const int bottom = frame->top + frame->height > model.stage.height
+                           ? model.stage.height
+                           : frame->top + frame->height;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            model.stage.pixels[size_t(y) * model.stage.width + x] = ModelPixel(model.snapshot, x, y);
 }
 
 std::vector<ModelImage> ModelPlayList(const FrameNode* first, const ScreenDescriptorRecord& screen,
@@ -57,7 +70,7 @@ std::vector<ModelImage> ModelPlayList(const FrameNode* first, const ScreenDescri
     std::vector<ModelImage> shown;
     for (const FrameNode* node = first; node; node = node->next) {
         shown.push_back(ModelShowFrame(model, node));
-        ModelLeaveFrame(model, node->control.disposal);
+        ModelLeaveFrame(model, node);
     }
     return shown;
 }

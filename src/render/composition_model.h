@@ -6,8 +6,9 @@
 // the stage (what lies under the next frame) and the window (what it shows now). A frame
 // is drawn by palette index at (left + dx, top + dy), clipped to the window; pixels equal
 // to its transparent index are left out. Leaving a frame with disposal 0 or 1 keeps what
-// the window shows as the stage, 2 puts the snapshot back, 3 and above and negative
-// values leave the stage as it was.
+// the window shows as the stage; 2 does the same but puts the snapshot back inside the
+// frame's own rectangle (clipped to the window); 3 and above and negative values leave the
+// stage as it was.
 //
 // Owns: the buffers of a CompositionModel. Portable: no platform headers.
 #pragma once
@@ -42,8 +43,8 @@ ModelImage ModelCompose(const CompositionModel& model, const FrameNode* node, in
 // What the window shows once the node's frame is painted (the window remembers it).
 const ModelImage& ModelShowFrame(CompositionModel& model, const FrameNode* node);
 
-// The stage after the frame now shown leaves with this disposal method.
-void ModelLeaveFrame(CompositionModel& model, int disposal);
+// The stage after the node's frame, the one now shown, leaves with its disposal method.
+void ModelLeaveFrame(CompositionModel& model, const FrameNode* node);
 
 // Plays a list once from first, as the animation window does: each frame is shown and then
 // left with its own disposal. Gives what the window shows for each frame in order.

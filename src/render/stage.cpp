@@ -58,11 +58,57 @@ void StageFromWindow(HWND window) {
     ReleaseDC(window, windowDc);
 }
 
+namespace {
+
+// The leaving frame's rectangle in window coordinates, clipped to the window; false when
+// nothing of it lies inside.
+bool LeavingFrameRect(RECT* area) {
+    if (!FrameCursor || !FrameCursor->image)
+        return false;
+    const FrameImage* frame = FrameCursor->image;
+    RECT frameRect = {frame->left, frame->top, frame->left + frame->width,
+                      frame->top + frame->height};
+    RECT window = {0, 0, WindowWidth(), WindowHeight()};
+    return IntersectRect(area, &frameRect, &window) != 0;
+}
+
+// Puts the snapshot back into the stage inside the area only.
+void RestoreSnapshotArea(const RECT& area) {
+    if (!BackgroundSnapshot || !StageBitmap)
+        return;
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!display)
+        return;
+    HDC snapshotDc = CreateCompatibleDC(display);
+    HDC stageDc = CreateCompatibleDC(display);
+    if (snapshotDc && stageDc) {
+        HGDIOBJ snapshotPrevious = SelectObject(snapshotDc, BackgroundSnapshot);
+        HGDIOBJ stagePrevious = SelectObject(stageDc, StageBitmap);
+        BitBlt(stageDc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+               snapshotDc, area.left, area.top, SRCCOPY);
+        SelectObject(stageDc, stagePrevious);
+        SelectObject(snapshotDc, snapshotPrevious);
+    }
+    if (stageDc)
+        DeleteDC(stageDc);
+    if (snapshotDc)
+        DeleteDC(snapshotDc);
+    DeleteDC(display);
+}
+
+}  // namespace
+
 void ApplyDisposal(int disposal) {
-    if (disposal == 0 || disposal == 1)
+    if (disposal == 0 || disposal == 1) {
         StageFromWindow(StageWindow);  // the leaving frame stays under the next one
-    else if (disposal == 2)
-        StageFromSnapshot();           // the screen under the window shows through again
+    } else if (disposal == 2) {
+        // Only the leaving frame's own area shows the screen under the window again; the
+        // rest of the window stays as it is shown.
+        StageFromWindow(StageWindow);
+        RECT area;
+        if (LeavingFrameRect(&area))
+            RestoreSnapshotArea(area);
+    }
     // Below 0, and 3 (restore to previous) and above: the stage still holds what lay
     // under the leaving frame, so there is nothing to do.
 }

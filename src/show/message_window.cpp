@@ -219,6 +219,10 @@ void OpenMessageWindow(HWND animationWindow) {
         AskToAbandonShow();
         return;
     }
+    // Without a message the show ended while the window was being created: it stays hidden
+    // and never paints, so it takes no snapshot after the end released everything.
+    if (ShowIsEnding())
+        return;
     StageWindow = window;
     SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
     ShowWindow(window, SW_SHOW);

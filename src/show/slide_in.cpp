@@ -115,8 +115,10 @@ bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
     Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (!GifLoader(AnimationFile) || !FrameListHead)
         return false;
-    BuildGlobalPalette();
     Size size{ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight};
+    if (!PictureSizeIsShowable(size))
+        return false;
+    BuildGlobalPalette();
     Point workAreaCorner{workArea.left, workArea.top};
     Point start = AnimationCellCorner(int(StartPlacement), screen, workAreaCorner, size);
     Point target = AnimationCellCorner(int(EndPlacement), screen, workAreaCorner, size);

@@ -69,8 +69,8 @@ TEST(CompositionModel, DisposalZeroAndOneKeepTheLeavingFrame) {
         ExpectThirdFrame(d, {kA, kB, kB});
 }
 
-TEST(CompositionModel, DisposalTwoRestoresTheScreenUnderTheWindow) {
-    ExpectThirdFrame(2, {kBackground, kBackground, kBackground});
+TEST(CompositionModel, DisposalTwoRestoresTheScreenOnlyUnderTheLeavingFrame) {
+    ExpectThirdFrame(2, {kA, kBackground, kBackground});
 }
 
 TEST(CompositionModel, DisposalThreeAndAboveAndNegativeKeepTheStageFromBeforeTheFrame) {

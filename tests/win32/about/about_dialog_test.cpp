@@ -19,6 +19,8 @@
 #include "about/about_state.h"
 #include "about/logo_window.h"
 #include "gif/gif_loader.h"
+#include "../render/gdi_test_support.h"
+#include "desktop_pattern.h"
 #include "gif_writer.h"
 #include "import_patch.h"
 #include "present/frame_timer.h"
@@ -256,16 +258,111 @@ TEST_F(AboutDialog, ALogoResizesTheDialogMovesItToTheEndCellAndMovesTheControls)
     EXPECT_RECT(logoScreen, WindowRect);
 }
 
+// Dialog frame metrics that differ from the frame the dialog really has (as where dialog
+// frames carry a padded border) must not move the capture away from the logo window: the
+// logo's transparent pixels show exactly what lies behind them. The dialog's background is
+// painted with the desktop pattern at its own screen place (a plain face would look the same
+// wherever it was captured), so those pixels must show the desktop pattern.
+WNDPROC DialogProcBeforePattern;
+
+LRESULT CALLBACK PatternBackgroundProc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    if (message != WM_ERASEBKGND)
+        return CallWindowProcA(DialogProcBeforePattern, dialog, message, w, l);
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(dialog, &origin);
+    std::vector<uint32_t> pixels(size_t(client.right) * client.bottom);
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            pixels[size_t(y) * client.right + x] = DesktopPatternPixel(origin.x + x, origin.y + y);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    SetDIBitsToDevice(reinterpret_cast<HDC>(w), 0, 0, client.right, client.bottom, 0, 0, 0,
+                      client.bottom, pixels.data(), &info, DIB_RGB_COLORS);
+    return 1;
+}
+
+LRESULT CALLBACK PaintDialogsWithThePattern(int code, WPARAM w, LPARAM l) {
+    char name[16] = "";
+    HWND window = reinterpret_cast<HWND>(w);
+    if (code == HCBT_CREATEWND && GetClassNameA(window, name, sizeof name) &&
+        std::string(name) == "#32770")
+        DialogProcBeforePattern = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PatternBackgroundProc)));
+    return CallNextHookEx(nullptr, code, w, l);
+}
+
+using MetricsFunction = int(WINAPI*)(int);
+MetricsFunction RealGetSystemMetrics;
+
+int WINAPI PaddedGetSystemMetrics(int index) {
+    const int value = RealGetSystemMetrics(index);
+    if (index == SM_CXDLGFRAME) return value + 4;
+    if (index == SM_CYDLGFRAME) return value + 3;
+    if (index == SM_CYCAPTION) return value + 5;
+    return value;
+}
+
+TEST_F(AboutDialog, TheLogoShowsTheDesktopRightBehindItWhenTheFrameMetricsDiffer) {
+    // Index 0, an eighth of the pixels on diagonals, is transparent.
+    UseLogo(MakeLogo(64, 40, {{1, 10, 0, -1, 0}}));
+    EndPlacement = 0;
+    RealGetSystemMetrics = reinterpret_cast<MetricsFunction>(PatchImport(
+        "user32.dll", "GetSystemMetrics", reinterpret_cast<void*>(PaddedGetSystemMetrics)));
+    ASSERT_NE(nullptr, RealGetSystemMetrics);
+    HHOOK hook = SetWindowsHookExA(WH_CBT, PaintDialogsWithThePattern, nullptr, GetCurrentThreadId());
+    HWND d = Open();
+    UnhookWindowsHookEx(hook);
+    PatchImport("user32.dll", "GetSystemMetrics", reinterpret_cast<void*>(RealGetSystemMetrics));
+    ASSERT_NE(nullptr, hook);
+    ASSERT_NE(nullptr, DialogProcBeforePattern);
+    ASSERT_NE(nullptr, d);
+    HWND logo = GetDlgItem(d, IDC_ABOUT_LOGO);
+    ASSERT_NE(nullptr, logo);
+    RECT real = {};
+    GetWindowRect(logo, &real);
+    EXPECT_RECT(real, WindowRect);
+
+    SettleScreen();
+    HBITMAP shot = CaptureScreenRect(&real, nullptr);
+    ASSERT_NE(nullptr, shot);
+    const ModelImage seen = ReadBitmap(shot);
+    DeleteObject(shot);
+    ASSERT_EQ(64, seen.width);
+    int wrong = 0;
+    std::string first;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const int index = (x + y) % 8;
+            const uint32_t expected = index == 0
+                ? DesktopPatternPixel(real.left + x, real.top + y)
+                : uint32_t(index) << 16 | uint32_t(255 - index) << 8 | uint32_t(index / 2);
+            if (ModelPixel(seen, x, y) != expected && wrong++ == 0)
+                first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+        }
+    EXPECT_EQ(0, wrong) << "pixels differ, the first at " << first;
+}
+
 TEST_F(AboutDialog, ALogoThatCannotBeLoadedLeavesTheTemplateWithoutALogo) {
     const TemplateGeometry t = ReadTemplate();
-    UseLogo(Bytes{'n', 'o', 't', ' ', 'a', ' ', 'G', 'I', 'F'});
-    HWND d = Open();
-    ASSERT_NE(nullptr, d);
-    RECT r = {};
-    GetWindowRect(d, &r);
-    EXPECT_RECT(t.dialog, r);
-    EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
-    EXPECT_EQ(nullptr, FrameListHead);
+    // Not a GIF, and a GIF wider than any logo window may be.
+    for (const Bytes& logo : {Bytes{'n', 'o', 't', ' ', 'a', ' ', 'G', 'I', 'F'},
+                              MakeLogo(4097, 2, {{1, 10, -1, -1, 0}})}) {
+        UseLogo(logo);
+        HWND d = Open();
+        ASSERT_NE(nullptr, d);
+        RECT r = {};
+        GetWindowRect(d, &r);
+        EXPECT_RECT(t.dialog, r);
+        EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
+        EXPECT_EQ(nullptr, FrameListHead);
+        Close();
+    }
 }
 
 // ---- Playing, the cursor and the close ------------------------------------------------
@@ -293,6 +390,60 @@ TEST_F(AboutDialog, TheFirstPaintCapturesAndTheLogoKeepsLoopingPastItsLastFrame)
             ++wraps;
     }
     EXPECT_GE(wraps, 3) << "the logo did not loop";
+}
+
+// Drawing objects that cannot be made at the first paint. The capture is not tried again:
+// the logo plays over an empty stage. A stage that cannot be made is tried again at a later
+// frame change, and meanwhile paints must not keep coming ahead of the timer.
+using CompatibleBitmapFunction = HBITMAP(WINAPI*)(HDC, int, int);
+CompatibleBitmapFunction UnpatchedCreateCompatibleBitmap;
+int BitmapCalls, FailFromCall, FailUntilCall;   // calls numbered from 1; a range that fails
+
+HBITMAP WINAPI SometimesFailingCreateCompatibleBitmap(HDC dc, int cx, int cy) {
+    ++BitmapCalls;
+    if (BitmapCalls >= FailFromCall && BitmapCalls <= FailUntilCall)
+        return nullptr;
+    return UnpatchedCreateCompatibleBitmap(dc, cx, cy);
+}
+
+TEST_F(AboutDialog, AFailedFirstPaintNeitherStarvesTheTimerNorRetriesTheCapture) {
+    UseLogo(MakeLogo(40, 20, {{1, 2, -1, -1, 0}, {1, 2, -1, -1, 8}}));   // 20 ms frames
+    UnpatchedCreateCompatibleBitmap = reinterpret_cast<CompatibleBitmapFunction>(PatchImport(
+        "gdi32.dll", "CreateCompatibleBitmap",
+        reinterpret_cast<void*>(SometimesFailingCreateCompatibleBitmap)));
+    ASSERT_NE(nullptr, UnpatchedCreateCompatibleBitmap);
+
+    // Every bitmap fails: no stage, yet the frames go on changing.
+    BitmapCalls = 0, FailFromCall = 1, FailUntilCall = 1 << 30;
+    HWND d = Open();
+    EXPECT_NE(nullptr, d);
+    const FrameNode* last = FrameCursor;
+    int changes = 0;
+    Pump(600, [&] {
+        if (FrameCursor != last) ++changes;
+        last = FrameCursor;
+    });
+    EXPECT_EQ(0, LogoCaptured);
+    EXPECT_GE(changes, 5) << "the logo's frames stopped changing";
+    // Bitmaps can be made again: a later frame change makes the stage.
+    FailUntilCall = 0;
+    Pump(300);
+    EXPECT_EQ(1, LogoCaptured);
+    EXPECT_NE(nullptr, StageBitmap);
+    Close();
+    ReleaseAnimation();
+
+    // Only the capture fails (the stage is made first): it is not tried again.
+    LogoCaptured = 0;
+    BitmapCalls = 0, FailFromCall = 2, FailUntilCall = 2;
+    d = Open();
+    EXPECT_NE(nullptr, d);
+    EXPECT_EQ(1, LogoCaptured);
+    EXPECT_EQ(nullptr, BackgroundSnapshot);
+    Pump(200);
+    EXPECT_EQ(nullptr, BackgroundSnapshot);
+    PatchImport("gdi32.dll", "CreateCompatibleBitmap",
+                reinterpret_cast<void*>(UnpatchedCreateCompatibleBitmap));
 }
 
 TEST_F(AboutDialog, TheMouseOverTheLogoShowsTheHandCursor) {

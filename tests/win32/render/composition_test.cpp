@@ -11,7 +11,8 @@ constexpr uint32_t kA = 0xC02020, kA2 = 0xF0A000, kB = 0x20C020, kC = 0x2020C0, 
 
 class DisposalTest : public StageFixture, public ::testing::WithParamInterface<int> {};
 
-// Frame 0 (left with disposal 1) and frame 1 (left with the method under test) overlap;
+// Frame 0 (left with disposal 1) and frame 1 (left with the method under test, reaching
+// past the window's right and bottom edges) overlap;
 // frame 2 is mostly transparent, so what it shows through tells which stage was left.
 TEST_P(DisposalTest, StageAndWindowFollowTheModel) {
     const int disposal = GetParam();
@@ -22,7 +23,7 @@ TEST_P(DisposalTest, StageAndWindowFollowTheModel) {
         for (int x = 0; x < kWidth; ++x)
             last[y * kWidth + x] = (x % 11 == 10) ? 1 + y % 2 : 0;
     nodes.push_back(MakeNode(MakeFrame(24, 20, 2, 3, {kA, kA2}, first), 1));
-    nodes.push_back(MakeNode(MakeFlatFrame(20, 28, 16, 2, {kB}, 0), disposal));
+    nodes.push_back(MakeNode(MakeFlatFrame(40, 28, 16, 8, {kB}, 0), disposal));
     nodes.push_back(MakeNode(MakeFrame(kWidth, kHeight, 0, 0, {0x010203, kC, kD}, last, 0), 0));
     Link();
 
@@ -32,7 +33,7 @@ TEST_P(DisposalTest, StageAndWindowFollowTheModel) {
             << "composite of a frame, disposal " << disposal;
         EXPECT_EQ(FirstDifference(OnScreen(), model.window), "")
             << "painted frame, disposal " << disposal;
-        Leave(node.control.disposal);
+        Leave();
         EXPECT_EQ(FirstDifference(ReadBitmap(StageBitmap), model.stage), "")
             << "stage after disposal " << node.control.disposal;
     }
@@ -51,9 +52,9 @@ TEST_F(CompositionTest, DisposalThreeThenATransparentFrameShowsWhatWasThereBefor
     nodes.push_back(MakeNode(MakeFrame(kWidth, kHeight, 0, 0, {kD, kC}, dots, 0), 0));
     Link();
     Show(&nodes[0]);
-    Leave(1);
+    Leave();
     Show(&nodes[1]);
-    Leave(3);
+    Leave();
     Show(&nodes[2]);
     const ModelImage screen = OnScreen();
     EXPECT_EQ(ModelPixel(screen, 0, 0), kC);

@@ -59,9 +59,10 @@ protected:
         ModelShowFrame(model, node);
     }
 
-    void Leave(int disposal) {
-        ApplyDisposal(disposal);
-        ModelLeaveFrame(model, disposal);
+    // The frame now shown leaves with its own disposal method.
+    void Leave() {
+        ApplyDisposal(FrameCursor->control.disposal);
+        ModelLeaveFrame(model, FrameCursor);
     }
 
     ModelImage OnScreen() {

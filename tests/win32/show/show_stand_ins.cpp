@@ -19,12 +19,13 @@ void RecordAbandonShow() {
     ++AbandonShowCalls;
 }
 
-bool NeverEnded() {
-    return false;
+// As in the player, the show has ended once EndShow ran.
+bool ShowHasEndedOnce() {
+    return EndShowCalls > 0;
 }
 
 }  // namespace
 
 void InstallShowStandIns() {
-    SetShowEnding({RecordEndShow, RecordAbandonShow, NeverEnded});
+    SetShowEnding({RecordEndShow, RecordAbandonShow, ShowHasEndedOnce});
 }
