@@ -86,16 +86,6 @@ SlidePass NextSlideCorner(SlideState* state) {
     return {i, state->corner, state->step, state->arrived};
 }
 
-std::vector<SlidePass> SlidePath(Point start, Point readBack, Point target) {
-    // Ends: an axis either lands on its target or moves by a whole step toward it each pass.
-    std::vector<SlidePass> path;
-    SlideState state = StartSlide(start, readBack, target);
-    do {
-        path.push_back(NextSlideCorner(&state));
-    } while (!state.arrived);
-    return path;
-}
-
 Rect MessageZoom(int zoomStep, int cx, int cy) {
     const int inset = 25 * (4 - zoomStep);
     const int fifths = zoomStep + 1;

@@ -64,7 +64,17 @@ SlideState StartSlide(Point start, Point readBack, Point target);
 SlidePass NextSlideCorner(SlideState* state);
 
 // Every pass from StartSlide to arrival, in order. Equal start and target give one pass.
-std::vector<SlidePass> SlidePath(Point start, Point readBack, Point target);
+// Inline, so that only its callers (tests) carry the vector: the player must not link the
+// C++ library.
+inline std::vector<SlidePass> SlidePath(Point start, Point readBack, Point target) {
+    // Ends: an axis either lands on its target or moves by a whole step toward it each pass.
+    std::vector<SlidePass> path;
+    SlideState state = StartSlide(start, readBack, target);
+    do {
+        path.push_back(NextSlideCorner(&state));
+    } while (!state.arrived);
+    return path;
+}
 
 // MessageZoom: the rectangle the message metafile is played into at ZoomStep 0..4 on a
 // client area of cx × cy. It grows from (100, 100) toward the top-left corner by 25 per
