@@ -130,6 +130,9 @@ function(_reelbox_make_release_program name from output_directory)
   else()
     set(optimise -O2)
   endif()
+  # Functions get sections of their own so that unused ones are dropped; data does not: with
+  # -fdata-sections MinGW GCC puts each zero-initialised global into a .data$ section stored
+  # in the file (the GIF decoder's 64 KB of tables), where without it they stay in .bss.
   set(cxx_options ${optimise} -g0 -ffunction-sections
       "-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=" "-ffile-prefix-map=${PROJECT_BINARY_DIR}/=")
   if(R_NO_CXX_RUNTIME)
