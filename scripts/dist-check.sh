@@ -8,6 +8,8 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 first="$ROOT/out/dist"
 second="$ROOT/build/dist-check/out"
 
+DIST_COMMIT=$(git -C "$ROOT" rev-parse HEAD)
+export DIST_COMMIT
 DIST_WORK="$ROOT/build/dist" DIST_OUT="$first" "$ROOT/scripts/dist.sh" || exit 1
 rm -rf "$ROOT/build/dist-check"
 DIST_WORK="$ROOT/build/dist-check/elsewhere/a/deeper/tree" DIST_OUT="$second" CCACHE_DISABLE=1 \

@@ -12,7 +12,8 @@
 # are exported from git, SOURCE_DATE_EPOCH is the commit time, build paths are mapped out of
 # the programs, the PE headers carry no time, and archive entries are sorted with fixed times
 # and owners (scripts/reproducible_archive.py). scripts/dist-check.sh builds twice and compares.
-# Environment: DIST_WORK (build folder, default build/dist), DIST_OUT (default out/dist).
+# Environment: DIST_WORK (build folder, default build/dist), DIST_OUT (default out/dist),
+# DIST_COMMIT (default HEAD).
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,15 +23,15 @@ JOBS="${JOBS:-2}"
 say() { echo "dist: $*"; }
 die() { echo "dist: $*" >&2; exit 1; }
 
-commit=$(git -C "$ROOT" rev-parse HEAD)
-SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct HEAD)
+commit=$(git -C "$ROOT" rev-parse "${DIST_COMMIT:-HEAD}^{commit}")
+SOURCE_DATE_EPOCH=$(git -C "$ROOT" log -1 --format=%ct "$commit")
 export SOURCE_DATE_EPOCH
 git -C "$ROOT" diff --quiet HEAD -- || say "note: uncommitted changes are not in the release"
 say "building commit $commit (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) in $WORK"
 
 rm -rf "$WORK"
 mkdir -p "$WORK/source" "$OUT"
-git -C "$ROOT" archive --format=tar HEAD | tar -x -C "$WORK/source"
+git -C "$ROOT" archive --format=tar "$commit" | tar -x -C "$WORK/source"
 SRC="$WORK/source"
 
 cmake -S "$SRC" -B "$WORK/windows" -DCMAKE_BUILD_TYPE=Release \
