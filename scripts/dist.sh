@@ -63,10 +63,10 @@ debian_package() {  # the package that installed a file, when it has a copyright
 # map shows linked in, as DIR/PACKAGE.copyright.
 notices() {
   local dir="${*: -1}" maps=("${@:1:$#-1}") archive package
-  mkdir -p "$dir"
   for archive in $(grep -ohE '/usr/[^ ()]+\.a\(' "${maps[@]}" | sed 's/($//' | sort -u); do
     package=$(debian_package "$archive")
     if [ -n "$package" ]; then
+      mkdir -p "$dir"
       cp -L "/usr/share/doc/$package/copyright" "$dir/$package.copyright"
     fi
   done
