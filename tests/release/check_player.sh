@@ -17,10 +17,10 @@ echo "player: $exe, $size bytes (budget $budget bytes)"
 cxx_members=$(grep -oE 'lib(stdc\+\+|supc\+\+)\.a\([^)]*\)' "$map" | sort -u)
 [ -z "$cxx_members" ] || fail "C++ library code linked in: $(echo "$cxx_members" | tr '\n' ' ')"
 
-headers=$("$objdump" -h -p "$exe") || exit 1
+headers=$(TZ=UTC "$objdump" -h -p "$exe") || exit 1
 debug=$(echo "$headers" | grep -oE '\.debug_[a-z_]+' | sort -u | tr '\n' ' ')
 [ -z "$debug" ] || fail "debug sections: $debug"
-echo "$headers" | grep -qE '^Time/Date\s+Thu Jan  1 00:00:00 1970' ||
+grep -qE '^Time/Date\s+Thu Jan  1 00:00:00 1970' <<<"$headers" ||
   fail "link timestamp set: $(echo "$headers" | grep '^Time/Date')"
 
 system_dlls=' kernel32.dll user32.dll gdi32.dll advapi32.dll winmm.dll msvcrt.dll shell32.dll comctl32.dll '
