@@ -48,8 +48,9 @@ tackon="$WORK/native/tools/tackon/tackon"
 
 # The version the programs report is the archives' version.
 [ "$("$tackon" --version)" = "tackon $version" ] || die "tackon --version is not 'tackon $version'"
-x86_64-w64-mingw32-windres -i "$player" -O rc 2>/dev/null |
-  grep -q "VALUE \"FileVersion\", \"$version\"" || die "reelbox.exe's version block is not $version"
+resources=$(x86_64-w64-mingw32-windres -i "$player" -O rc)
+grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$resources" ||
+  die "reelbox.exe's version block is not $version"
 "$SRC/tests/release/check_player.sh" "$player" "$WORK/windows/src/app/reelbox.map" 81920 \
   x86_64-w64-mingw32-objdump >/dev/null || die "the player fails its release check"
 
