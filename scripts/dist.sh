@@ -117,6 +117,31 @@ notices "$WORK/native/tools/tackon/tackon.map" "$lin/licenses"
 python3 "$SRC/scripts/reproducible_archive.py" "$win" "$OUT/reelbox-$version-windows-x64.zip"
 python3 "$SRC/scripts/reproducible_archive.py" "$lin" "$OUT/reelbox-$version-linux-x64.tar.gz"
 
+# The Linux tackon in a clean root that holds nothing but the C and C++ runtimes copied from
+# this system: it must pack the sample show there exactly as it did here.
+say "the Linux tackon's libraries:"
+ldd "$tackon" | sed 's/^/  /'
+if [ "$(id -u)" = 0 ]; then
+  clean="$WORK/clean-root"
+  rm -rf "$clean"
+  mkdir -p "$clean/lib/x86_64-linux-gnu" "$clean/lib64" "$clean/tmp"
+  for lib in libc.so.6 libm.so.6 libstdc++.so.6 libgcc_s.so.1; do
+    cp -L "/lib/x86_64-linux-gnu/$lib" "$clean/lib/x86_64-linux-gnu/"
+  done
+  cp -L /lib64/ld-linux-x86-64.so.2 "$clean/lib64/"
+  tar -xzf "$OUT/reelbox-$version-linux-x64.tar.gz" -C "$clean"
+  cp "$player" "$win/samples/sample.gif" "$clean/tmp/"
+  env -i "$(command -v chroot)" "$clean" "/reelbox-$version-linux-x64/tackon" --player /tmp/reelbox.exe \
+    --animation /tmp/sample.gif --about --start top-left --end bottom-right -o /tmp/show.exe ||
+    die "the Linux tackon does not run in a root with only the C and C++ runtimes"
+  cmp -s "$clean/tmp/show.exe" "$win/samples/sample-show.exe" ||
+    die "the Linux tackon packed a different show in the clean root"
+  say "the Linux tackon packed the sample show in a root with only the C and C++ runtimes"
+  rm -rf "$clean"
+else
+  say "note: not root, so the run in a clean root is skipped"
+fi
+
 # The web page, once the tree has one.
 if grep -q '^web:' "$SRC/Makefile"; then
   (cd "$SRC" && make web)
