@@ -142,9 +142,9 @@ else
   say "note: not root, so the run in a clean root is skipped"
 fi
 
-# The web page, once the tree has one.
+# The web page, once the tree has one, carrying this release's player.
 if grep -q '^web:' "$SRC/Makefile"; then
-  (cd "$SRC" && make web)
+  (cd "$SRC" && make web PLAYER="$player")
   [ -d "$SRC/out/web" ] || die "make web left no out/web"
   rm -rf "$stage/reelbox-$version-web"
   cp -r "$SRC/out/web" "$stage/reelbox-$version-web"
