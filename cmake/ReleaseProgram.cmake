@@ -2,7 +2,8 @@
 # own options in every build type, so the trees the tests run - whatever CMAKE_BUILD_TYPE they
 # use - hold the same program that goes into the archives.
 #
-#   reelbox_release_program(NAME FROM DEV_TARGET [WIN32] [NO_CXX_RUNTIME] [SIZE] [MAP])
+#   reelbox_release_program(NAME FROM DEV_TARGET [WIN32] [NO_CXX_RUNTIME] [SIZE] [MAP]
+#                           [SPEED_FOLDERS folder...])
 #
 # NAME is compiled from DEV_TARGET's sources and those of every library of this project it
 # links, directly or through other libraries, with their include folders and definitions;
@@ -11,13 +12,14 @@
 # built without debug information, its unused sections dropped and stripped at link, with no
 # link timestamp. NO_CXX_RUNTIME also builds it without exceptions, run-time type information
 # or thread-safe statics. MAP writes a link map NAME.map next to the program, from which a
-# check can tell which library objects went in.
+# check can tell which library objects went in. Sources under a SPEED_FOLDERS folder (relative
+# to the project) stay at -O2 when the rest is optimised for size.
 #
 # The libraries the player is made of are complete only at the end of the configure step, so
 # NAME is made then; its output folder is the folder of the call.
 
 function(reelbox_release_program name)
-  cmake_parse_arguments(R "WIN32;NO_CXX_RUNTIME;SIZE;MAP" "FROM" "" ${ARGN})
+  cmake_parse_arguments(R "WIN32;NO_CXX_RUNTIME;SIZE;MAP" "FROM" "SPEED_FOLDERS" ${ARGN})
   if(NOT R_FROM)
     message(FATAL_ERROR "reelbox_release_program(${name}): FROM is required")
   endif()
@@ -27,6 +29,9 @@ function(reelbox_release_program name)
       list(APPEND flags ${option})
     endif()
   endforeach()
+  if(R_SPEED_FOLDERS)
+    list(APPEND flags SPEED_FOLDERS ${R_SPEED_FOLDERS})
+  endif()
   cmake_language(EVAL CODE "
     cmake_language(DEFER DIRECTORY [[${PROJECT_SOURCE_DIR}]] CALL _reelbox_make_release_program
       [[${name}]] [[${R_FROM}]] [[${CMAKE_CURRENT_BINARY_DIR}]] ${flags})")
@@ -100,7 +105,7 @@ function(_reelbox_collect_program target prefix)
 endfunction()
 
 function(_reelbox_make_release_program name from output_directory)
-  cmake_parse_arguments(R "WIN32;NO_CXX_RUNTIME;SIZE;MAP" "" "" ${ARGN})
+  cmake_parse_arguments(R "WIN32;NO_CXX_RUNTIME;SIZE;MAP" "" "SPEED_FOLDERS" ${ARGN})
   _reelbox_collect_program(${from} P)
   # The program's own sources go into the executable; its libraries' sources into one static
   # library, so the link takes only the objects the program calls, as in the development build.
@@ -138,6 +143,15 @@ function(_reelbox_make_release_program name from output_directory)
   if(R_NO_CXX_RUNTIME)
     list(APPEND cxx_options -fno-exceptions -fno-rtti -fno-threadsafe-statics)
   endif()
+  # Hot code keeps -O2 in a program optimised for size (it comes after -Os on the line).
+  foreach(folder IN LISTS R_SPEED_FOLDERS)
+    foreach(s IN LISTS parts)
+      string(FIND "${s}" "${PROJECT_SOURCE_DIR}/${folder}/" at)
+      if(at EQUAL 0)
+        set_source_files_properties(${s} TARGET_DIRECTORY ${name}_parts PROPERTIES COMPILE_OPTIONS -O2)
+      endif()
+    endforeach()
+  endforeach()
   foreach(t ${name} ${name}_parts)
     target_include_directories(${t} PRIVATE ${P_INCLUDES})
     target_compile_definitions(${t} PRIVATE ${P_DEFINITIONS} NDEBUG)
