@@ -75,6 +75,9 @@ if grep -q -- '--message-image' <<<"$("$TACKON" --help)"; then
     -fill '#3ca050' -draw 'ellipse 70,430 230,110 0,360' \
     -fill none -stroke '#e6b428' -strokewidth 12 -draw 'rectangle 6,6 394,394' "$A/message.png"
   message=(--message-image "$A/message.png")
+  if grep -q -- '--message-background' <<<"$("$TACKON" --help)"; then
+    message+=(--message-background '#142878')   # the picture's own ground, should any show
+  fi
   say "message picture made with tackon --message-image"
 else
   wine "$BUILD/windows/tools/demo/make_message.exe" "$(winpath "$A/message.emf")"
