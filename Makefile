@@ -1,7 +1,8 @@
 # Reelbox: the two commands a fresh Debian machine needs.
 #   make demo   plays a sample show (installs and builds what it needs)
 #   make test   builds everything and runs every test
-.PHONY: all deps build test demo bench clean
+#   make dist   the release archives in out/dist/ (make dist-check: built twice, compared)
+.PHONY: all deps build test demo bench clean dist dist-check
 
 all: build
 
@@ -16,6 +17,12 @@ test: deps
 
 demo: deps
 	scripts/demo.sh
+
+dist: deps
+	scripts/dist.sh
+
+dist-check: deps
+	scripts/dist-check.sh
 
 bench: deps
 	scripts/build.sh && cmake --build build/native --target reelbox_bench -j 2 && build/native/bench/reelbox_bench

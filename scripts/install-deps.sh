@@ -10,6 +10,7 @@ PACKAGES=(
   xvfb xdotool x11-apps imagemagick libx11-dev libxtst-dev
   googletest libgif-dev libbenchmark-dev clang libclang-rt-14-dev
   pulseaudio pulseaudio-utils sox
+  ffmpeg python3
 )
 
 missing=()

@@ -3,6 +3,7 @@
 // for the player's windows by geometry.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 
 #include "show_support.h"
@@ -20,7 +21,11 @@ constexpr uint32_t kCaptionColour = 0xFF00FF;
 
 class ShowTest : public E2eTest {
 protected:
-    std::string Player() const { return WindowsBuildPath("src/app/reelbox.exe"); }
+    // The shipped player; REELBOX_E2E_PLAYER names another (bench/startup-compare.sh).
+    std::string Player() const {
+        const char* other = std::getenv("REELBOX_E2E_PLAYER");
+        return other && *other ? other : WindowsBuildPath("src/app/reelbox.exe");
+    }
     std::string Fixture() const { return WindowsBuildPath("tests/e2e/show_fixtures/show_fixture.exe"); }
 
     // Writes the animation into the test's folder; answers its path.

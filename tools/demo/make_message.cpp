@@ -1,7 +1,8 @@
 // make_message: writes the sample show's message, an enhanced metafile drawn with GDI.
 // Usage: make_message OUTPUT.emf
-// The picture is a dark blue card edged in gold with a yellow sun in its middle; the card
-// fills the metafile's whole frame, so the zoomed message covers its rectangle exactly.
+// The picture is a dark blue card edged in gold with a sun and hills at its bottom right,
+// leaving the top left clear for the caption; the card fills the metafile's whole frame, so
+// the zoomed message covers its rectangle exactly.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,16 +28,30 @@ int main(int argc, char** argv) {
     FillRect(dc, &all, card);
     DeleteObject(card);
 
+    // The caption is written from the top left, so the picture keeps to the right and the
+    // bottom: a sun low on the right over two hills, cut off at the card's edges (a player
+    // draws a metafile beyond its frame when its records reach beyond it).
+    IntersectClipRect(dc, 0, 0, 400, 400);
+    HGDIOBJ previousPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    HBRUSH sun = CreateSolidBrush(RGB(255, 200, 40));
+    HGDIOBJ previousBrush = SelectObject(dc, sun);
+    Ellipse(dc, 270, 200, 370, 300);
+    HBRUSH farHill = CreateSolidBrush(RGB(40, 120, 70));
+    SelectObject(dc, farHill);
+    Ellipse(dc, 150, 290, 560, 520);
+    HBRUSH nearHill = CreateSolidBrush(RGB(60, 160, 80));
+    SelectObject(dc, nearHill);
+    Ellipse(dc, -160, 320, 300, 540);
+
     HPEN gold = CreatePen(PS_SOLID, 12, RGB(230, 180, 40));
-    HGDIOBJ previousPen = SelectObject(dc, gold);
-    HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    SelectObject(dc, gold);
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, 6, 6, 394, 394);
-    HBRUSH sun = CreateSolidBrush(RGB(255, 220, 0));
-    SelectObject(dc, sun);
-    Ellipse(dc, 140, 140, 260, 260);
     SelectObject(dc, previousBrush);
     SelectObject(dc, previousPen);
     DeleteObject(sun);
+    DeleteObject(farHill);
+    DeleteObject(nearHill);
     DeleteObject(gold);
 
     HENHMETAFILE metafile = CloseEnhMetaFile(dc);

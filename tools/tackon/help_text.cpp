@@ -10,6 +10,7 @@ const char* HelpText() {
         "  tackon --info show.exe\n"
         "  tackon --extract show.exe DIR\n"
         "  tackon --help\n"
+        "  tackon --version\n"
         "\n"
         "Packing writes the player, then the payloads and the package trailer, into the\n"
         "output file. The output appears only when it is complete; on any error nothing is\n"
