@@ -19,40 +19,44 @@ uint32_t Le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// The one DIB of a metafile built here, read back as 0xRRGGBB pixels, top-down.
+// A metafile built here played onto a canvas of its bounds: every DIB record drawn into
+// its destination (nearest pixel), as 0xRRGGBB pixels, top-down.
 struct DibPicture {
     int side = 0;
+    int records = 0;
     std::vector<uint32_t> pixels;
     uint32_t At(int x, int y) const { return pixels[size_t(y) * side + x]; }
 };
 
-DibPicture ReadDib(const std::vector<uint8_t>& emf) {
-    DibPicture picture;
+DibPicture PlayDibs(const std::vector<uint8_t>& emf) {
+    DibPicture canvas;
     std::string why;
     EXPECT_TRUE(CheckEnhancedMetafile(emf.data(), emf.size(), &why)) << why;
     EXPECT_EQ(emf.size(), Le32(&emf[48]));                     // nBytes
-    size_t at = Le32(&emf[4]);
-    while (at < emf.size() && Le32(&emf[at]) != 81)               // EMR_STRETCHDIBITS
-        at += Le32(&emf[at + 4]);
-    if (at >= emf.size()) {
-        ADD_FAILURE() << "no DIB record";
-        return picture;
+    canvas.side = int(Le32(&emf[16])) + 1;                     // header bounds
+    EXPECT_EQ(uint32_t(canvas.side - 1), Le32(&emf[20]));
+    canvas.pixels.assign(size_t(canvas.side) * canvas.side, 0xDEAD);
+    for (size_t at = Le32(&emf[4]); at < emf.size(); at += Le32(&emf[at + 4])) {
+        if (Le32(&emf[at]) != 81)                              // EMR_STRETCHDIBITS
+            continue;
+        ++canvas.records;
+        const uint8_t* record = &emf[at];
+        const uint8_t* info = record + Le32(record + 48);
+        const uint8_t* bits = record + Le32(record + 56);
+        const int left = int(Le32(record + 24)), top = int(Le32(record + 28));
+        const int width = int(Le32(record + 72)), height = int(Le32(record + 76));
+        const int dibWidth = int(Le32(info + 4)), dibHeight = int(Le32(info + 8));
+        EXPECT_EQ(24, info[14]);
+        const size_t rowBytes = (size_t(dibWidth) * 3 + 3) & ~size_t(3);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int sx = x * dibWidth / width, sy = dibHeight - 1 - y * dibHeight / height;
+                const uint8_t* p = bits + size_t(sy) * rowBytes + size_t(sx) * 3;
+                canvas.pixels[size_t(top + y) * canvas.side + size_t(left + x)] =
+                    uint32_t(p[2]) << 16 | p[1] << 8 | p[0];
+            }
     }
-    const uint8_t* record = &emf[at];
-    const uint8_t* info = record + Le32(record + 48);
-    const uint8_t* bits = record + Le32(record + 56);
-    picture.side = int(Le32(info + 4));
-    EXPECT_EQ(uint32_t(picture.side), Le32(info + 8));            // square, bottom-up
-    EXPECT_EQ(24, info[14]);
-    EXPECT_EQ(uint32_t(picture.side), Le32(record + 72));         // drawn to the whole square
-    EXPECT_EQ(uint32_t(picture.side) - 1, Le32(&emf[16]));        // header bounds
-    const size_t rowBytes = (size_t(picture.side) * 3 + 3) & ~size_t(3);
-    for (int y = 0; y < picture.side; ++y) {
-        const uint8_t* row = bits + size_t(picture.side - 1 - y) * rowBytes;
-        for (int x = 0; x < picture.side; ++x)
-            picture.pixels.push_back(uint32_t(row[3 * x + 2]) << 16 | row[3 * x + 1] << 8 | row[3 * x]);
-    }
-    return picture;
+    return canvas;
 }
 
 std::vector<uint8_t> Rgba(int width, int height, uint32_t (*colourAt)(int x, int y, int w)) {
@@ -75,8 +79,11 @@ TEST(MessageMetafile, PictureIsFittedCentredAndScaledDown) {
         return x < w / 2 ? 0xFFFF0000 : 0xFF0000FF;
     };
     std::vector<uint8_t> large = Rgba(3000, 1500, colour);
-    DibPicture fitted = ReadDib(BuildPictureMetafile(large.data(), 3000, 1500, 0x00FF00));
+    const std::vector<uint8_t> emf = BuildPictureMetafile(large.data(), 3000, 1500, 0x00FF00);
+    EXPECT_GT(1080u * 560 * 3, emf.size());        // the margins are not stored as pixels
+    DibPicture fitted = PlayDibs(emf);
     ASSERT_EQ(REELBOX_PACK_MESSAGE_SIDE, fitted.side);
+    EXPECT_EQ(2, fitted.records);                  // the background, then the picture
     // 1500 rows become 540, centred: rows 270..809.
     EXPECT_EQ(0x00FF00u, fitted.At(500, 269));
     EXPECT_EQ(0xFF0000u, fitted.At(100, 270));
@@ -89,7 +96,7 @@ TEST(MessageMetafile, PictureIsFittedCentredAndScaledDown) {
     // A small tall picture is stored as it is, centred across.
     auto stripes = [](int x, int y, int) -> uint32_t { return 0xFF000000 | uint32_t(x * 40) << 16 | uint32_t(y * 12); };
     std::vector<uint8_t> small = Rgba(5, 20, stripes);
-    DibPicture kept = ReadDib(BuildPictureMetafile(small.data(), 5, 20, 0xFFFFFF));
+    DibPicture kept = PlayDibs(BuildPictureMetafile(small.data(), 5, 20, 0xFFFFFF));
     ASSERT_EQ(20, kept.side);
     for (int y = 0; y < 20; ++y) {
         EXPECT_EQ(0xFFFFFFu, kept.At(6, y));
@@ -169,7 +176,7 @@ TEST(PackBuild, ShowCarriesEveryPartAndChecksReportWhatThePlayerWillDo) {
     EXPECT_STREQ("Tahoma", font.faceName);
     std::vector<uint8_t> card(show.begin() + long(payloads.message.offset),
                               show.begin() + long(payloads.message.offset + payloads.message.size));
-    DibPicture cardPicture = ReadDib(card);
+    DibPicture cardPicture = PlayDibs(card);
     EXPECT_EQ(0x336699u, cardPicture.At(cardPicture.side - 1, 0));
     EXPECT_EQ(uint32_t(kSoundTypeWave), trailer.sound.type);
     EXPECT_EQ(44u + 2 * 2205, payloads.sound.size);
@@ -223,7 +230,7 @@ TEST(WaveWriter, LowersRateAndMixesToMonoKeepingPitchAndLevel) {
     // One second of a 440 Hz tone at 44100 Hz stereo (left and right in phase, 0.5 and 0.3).
     std::vector<float> samples;
     for (int i = 0; i < 44100; ++i) {
-        const float s = float(std::sin(2 * M_PI * 440 * i / 44100.0));
+        const float s = float(std::sin(2 * 3.14159265358979 * 440 * i / 44100.0));
         samples.push_back(0.5f * s);
         samples.push_back(0.3f * s);
     }
