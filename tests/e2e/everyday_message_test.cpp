@@ -1,6 +1,7 @@
 // Shows made from everyday files, seen through the player under Wine: a message made from a
-// photo-like PNG (packed by tackon) and from a JPEG (packed by tackon.exe, which decodes it
-// through Windows) shows the picture scaled into the zoomed message square; captions in
+// photo-like PNG (packed by tackon) and from a JPEG taken on its side (packed by tackon.exe,
+// which decodes it through Windows) shows the picture upright and scaled into the zoomed
+// message square; captions in
 // French, Russian and Polish on a colour card draw exactly the pixels that DrawTextW draws
 // for the same text in the same font (caption_reference.exe), on the card's colour.
 //
@@ -119,7 +120,7 @@ protected:
     // The picture scaled into the last zoom rectangle on white, as ImageMagick makes it.
     std::vector<uint32_t> ScaledPicture(const std::string& picture) {
         std::string raw = OutputPath("expected.rgb");
-        Run("convert '" + picture + "' -resize " + std::to_string(kZoomEnd) + "x" + std::to_string(kZoomEnd) +
+        Run("convert '" + picture + "' -auto-orient -resize " + std::to_string(kZoomEnd) + "x" + std::to_string(kZoomEnd) +
             " -background white -gravity center -extent " + std::to_string(kZoomEnd) + "x" +
             std::to_string(kZoomEnd) + " -depth 8 'rgb:" + raw + "'");
         std::string bytes;
@@ -183,7 +184,15 @@ TEST_F(EverydayMessageTest, PhotoPngPackedByTackonFillsTheZoomedSquare) {
 
 TEST_F(EverydayMessageTest, JpegPackedByTackonExeFillsTheZoomedSquare) {
     std::string photo = OutputPath("photo.jpg");
-    Run("convert -seed 11 -size 300x400 plasma:green-yellow -resize 600x800! -quality 90 '" + photo + "'");
+    // Taken on its side: an Exif block, put in after the start marker as cameras write it,
+    // says to turn the pixels a quarter clockwise.
+    Run("convert -seed 11 -size 400x300 plasma:green-yellow -resize 800x600! -quality 90 '" + photo + "'");
+    std::string jpeg;
+    ASSERT_TRUE(ReadFileBytes(photo, &jpeg));
+    const char kExif[] = "\xFF\xE1\x00\x22" "Exif\0\0" "II*\0\x08\0\0\0" "\x01\0\x12\x01\x03\0\x01\0\0\0"
+                         "\x06\0\0\0" "\0\0\0\0";
+    jpeg.insert(2, kExif, sizeof kExif - 1);
+    ASSERT_TRUE(WriteFileBytes(photo, jpeg));
     std::string show = OutputPath("show.exe");
     WineProcess* tackon = Start(WindowsBuildPath("tools/tackon/tackon.exe"),
                                 {"--player", WindowsPath(player_), "--message-image", WindowsPath(photo),

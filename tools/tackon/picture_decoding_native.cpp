@@ -1,6 +1,6 @@
 // Picture decoding for the native tackon (see picture_decoding.h): libpng's simplified
-// reader, libjpeg-turbo into RGBA, the first frame of a GIF through the player's decoder,
-// and bmp_reader.h.
+// reader, libjpeg-turbo into RGBA turned upright by the Exif orientation, the first frame
+// of a GIF through the player's decoder, and bmp_reader.h.
 #include "picture_decoding.h"
 
 #include <csetjmp>
@@ -11,6 +11,7 @@
 #include <png.h>
 
 #include "bmp_reader.h"
+#include "picture_orientation.h"
 #include "gif/gif_loader.h"
 
 namespace {
@@ -82,6 +83,7 @@ bool DecodeJpeg(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std:
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    ApplyOrientation(JpegOrientation(bytes), picture);
     return true;
 }
 

@@ -1,9 +1,12 @@
 // Picture decoding in tackon.exe through the Windows Imaging Component, which reads PNG,
-// JPEG, GIF (first frame) and BMP (see picture_decoding.h).
+// JPEG, GIF (first frame) and BMP (see picture_decoding.h). A JPEG is turned upright by its
+// Exif orientation as natively.
 #include "picture_decoding.h"
 
 #include <windows.h>
 #include <wincodec.h>
+
+#include "picture_orientation.h"
 
 namespace {
 
@@ -50,6 +53,8 @@ bool DecodeWithFactory(IWICImagingFactory* factory, const std::vector<uint8_t>& 
         picture->rgba.resize(size_t(width) * height * 4);
         ok = !Failed(converter->CopyPixels(nullptr, width * 4, UINT(picture->rgba.size()), picture->rgba.data()),
                      "decode", error);
+        if (ok && bytes.size() > 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
+            ApplyOrientation(JpegOrientation(bytes), picture);
     }
     Release(&converter);
     Release(&frame);

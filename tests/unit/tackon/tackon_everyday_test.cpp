@@ -2,6 +2,7 @@
 // message options, --check, and the native bitmap reader.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #ifndef _WIN32
@@ -141,6 +142,30 @@ TEST(BmpReader, ReadsBottomUpTopDownAndPalettedBitmaps) {
     EXPECT_TRUE(Has(error, "50 megapixels")) << error;
 }
 
+// A photo taken on its side: the pixels lie as the sensor saw them, red left and blue
+// right, and an Exif block (put in after the start marker, as cameras write it) says to
+// turn them a quarter clockwise; decoded, red is on top.
+TEST(PictureDecoding, JpegFromACameraOnItsSideComesOutUpright) {
+    ScratchFolder folder;
+    const std::string jpeg = folder / "side.jpg";
+    const std::string command = "convert -size 32x16 xc:red \\( -size 32x16 xc:blue \\) +append "
+                                "-quality 95 '" + jpeg + "'";
+    ASSERT_EQ(0, std::system(command.c_str())) << command;
+    Bytes bytes = ReadBytes(jpeg);
+    const Bytes exif = {0xFF, 0xE1, 0, 34, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0,
+                        1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0, 0, 0, 0, 0};
+    bytes.insert(bytes.begin() + 2, exif.begin(), exif.end());
+    DecodedPicture picture;
+    std::string error;
+    ASSERT_TRUE(DecodePicture(bytes, &picture, &error)) << error;
+    ASSERT_EQ(16, picture.width);
+    ASSERT_EQ(64, picture.height);
+    auto at = [&](int x, int y) { return &picture.rgba[(size_t(y) * 16 + x) * 4]; };
+    EXPECT_GT(at(8, 10)[0], 200);
+    EXPECT_LT(at(8, 10)[2], 60);
+    EXPECT_LT(at(8, 54)[0], 60);
+    EXPECT_GT(at(8, 54)[2], 200);
+}
 #endif
 
 }  // namespace
