@@ -17,13 +17,6 @@ constexpr int32_t kWeightBold = 700;
 constexpr uint8_t kDefaultCharSet = 1;                    // DEFAULT_CHARSET
 extern const char kDefaultFontFace[];                     // "Arial"
 
-// Type codes written into the entries. The player reads only the sound's (4 = WAV, any
-// other value = MIDI); the others are fixed values for other readers.
-constexpr uint32_t kTypeMetafile = 1;
-constexpr uint32_t kTypeGif = 2;
-constexpr uint32_t kTypeMidi = 3;
-constexpr uint32_t kTypeWave = kSoundTypeWave;
-
 // A cell name (centre, top-left, ..., random) or a number 0..9.
 bool ParsePlacement(const std::string& text, uint32_t* code);
 const char* PlacementName(uint32_t code);   // "centre" ... "random", or null above 9
