@@ -8,6 +8,7 @@ The output is committed; run this again only to change the set of code pages.
 """
 import codecs
 import sys
+import unicodedata
 
 # (code page, LOGFONT charset, Python codec, name). Order is the order the packer tries
 # them in when no charset is named.
@@ -32,6 +33,9 @@ DOUBLE_BYTE = [
 # Windows' 936 has the euro sign at 0x80, which Python's gbk lacks.
 EXTRA_SINGLE = {936: {0x80: 0x20AC}}
 LEAD_BYTE = 0xFFFF
+# Code pages that write some letters as a letter and a combining mark (1258 writes
+# Vietnamese tones so), as Windows' own conversion does.
+DECOMPOSING = {1258}
 
 
 def decode_one(codec, data):
@@ -65,6 +69,30 @@ def trail_table(codec, high):
             continue
         rows.append((lead, [decode_one(codec, bytes([lead, t])) for t in range(0x40, 0x100)]))
     return rows
+
+
+def decompositions(codec):
+    """(letter, head, mark) for letters the code page lacks but holds as a letter it has
+    followed by one combining mark it has; sorted by letter."""
+    def encodable(text):
+        try:
+            text.encode(codec)
+            return True
+        except UnicodeEncodeError:
+            return False
+    result = []
+    for point in range(0xC0, 0x2000):
+        letter = chr(point)
+        if encodable(letter):
+            continue
+        decomposed = unicodedata.normalize("NFD", letter)
+        base, marks = decomposed[0], decomposed[1:]
+        for k in range(len(marks)):
+            head = unicodedata.normalize("NFC", base + marks[:k] + marks[k + 1:])
+            if len(head) == 1 and encodable(head) and encodable(marks[k]):
+                result.append((point, ord(head), ord(marks[k])))
+                break
+    return result
 
 
 def array(name, values):
@@ -105,9 +133,18 @@ def main():
             trail_name = "kTrail%d" % code_page
             lead_name = "kLeads%d" % code_page
             lead_count = len(rows)
+        split_name = "nullptr"
+        split_count = 0
+        if code_page in DECOMPOSING:
+            triples = decompositions(codec)
+            flat = [v for triple in triples for v in triple]
+            out.append(array("kSplit%d" % code_page, flat))
+            split_name = "kSplit%d" % code_page
+            split_count = len(triples)
         out.append("")
-        entries.append('    {%d, %d, "%s", kHigh%d, %s, %s, %d},' % (
-            code_page, charset, name, code_page, lead_name, trail_name, lead_count))
+        entries.append('    {%d, %d, "%s", kHigh%d, %s, %s, %d, %s, %d},' % (
+            code_page, charset, name, code_page, lead_name, trail_name, lead_count, split_name,
+            split_count))
     out.append("}  // namespace")
     out.append("")
     out.append("const CodePageTable kCodePageTables[kCodePageTableCount] = {")

@@ -90,6 +90,22 @@ void AppendUtf8(uint32_t point, std::string* out) {
     }
 }
 
+// The (letter, letter written, mark) triple of a letter the table writes in two parts.
+const uint16_t* FindSplit(const CodePageTable& table, uint32_t point) {
+    int low = 0, high = table.splitCount - 1;
+    while (low <= high) {
+        const int middle = (low + high) / 2;
+        const uint16_t* triple = table.splits + 3 * middle;
+        if (triple[0] == point)
+            return triple;
+        if (triple[0] < point)
+            low = middle + 1;
+        else
+            high = middle - 1;
+    }
+    return nullptr;
+}
+
 // Encodes into table index; returns the number of characters that fit before the first one
 // that does not (points.size() when all fit).
 size_t EncodeInto(int index, const std::vector<uint32_t>& points, std::string* bytes) {
@@ -103,7 +119,20 @@ size_t EncodeInto(int index, const std::vector<uint32_t>& points, std::string* b
         }
         auto found = std::lower_bound(reverse.begin(), reverse.end(), point,
                                       [](const auto& entry, uint32_t p) { return entry.first < p; });
-        if (point > 0xFFFF || found == reverse.end() || found->first != point)
+        if (point <= 0xFFFF && (found == reverse.end() || found->first != point)) {
+            const uint16_t* split = FindSplit(kCodePageTables[index], point);
+            if (!split)
+                return i;
+            // The letter written as a letter and a combining mark, both single bytes.
+            found = std::lower_bound(reverse.begin(), reverse.end(), split[1],
+                                     [](const auto& entry, uint32_t p) { return entry.first < p; });
+            const auto mark = std::lower_bound(reverse.begin(), reverse.end(), split[2],
+                                               [](const auto& entry, uint32_t p) { return entry.first < p; });
+            bytes->push_back(char(split[1] < 0x80 ? split[1] : found->second));
+            bytes->push_back(char(mark->second));
+            continue;
+        }
+        if (point > 0xFFFF)
             return i;
         if (found->second > 0xFF)
             bytes->push_back(char(found->second >> 8));

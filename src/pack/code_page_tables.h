@@ -13,6 +13,10 @@ struct CodePageTable {
     const uint8_t* leads;       // two-byte code pages: the lead bytes, ascending; else null
     const uint16_t* trails;     // per lead byte, Unicode of trail bytes 0x40..0xFF
     int leadCount;
+    // Letters written as a letter and a combining mark of the code page: triples of
+    // (letter, letter written, mark), ascending by letter; null for most code pages.
+    const uint16_t* splits;
+    int splitCount;
 };
 
 constexpr int kCodePageTableCount = 14;

@@ -96,6 +96,15 @@ TEST(CaptionEncoding, ChoosesTheFirstCharsetThatHoldsTheText) {
         EXPECT_EQ(c.text, DecodeCaption(c.bytes, c.charset, &readAs));
         EXPECT_EQ(c.charset, readAs);
     }
+    // Vietnamese letters that 1258 lacks are written as a letter and a tone mark, as
+    // Windows writes them, and read back so.
+    int vietnamese = -2;
+    EXPECT_EQ("Ch\xFA" "c m\xFD\xCCng sinh nh\xE2\xF2t",
+              Encoded("Ch\xC3\xBA" "c m\xE1\xBB\xAB" "ng sinh nh\xE1\xBA\xAD" "t", kCharsetAuto, &vietnamese));
+    EXPECT_EQ(163, vietnamese);
+    int readBack = -1;
+    EXPECT_EQ("Ch\xC3\xBA" "c m\xC6\xB0\xCC\x80ng sinh nh\xC3\xA2\xCC\xA3t",
+              DecodeCaption("Ch\xFA" "c m\xFD\xCCng sinh nh\xE2\xF2t", 163, &readBack));
     // A named charset is used even when an earlier one would hold the text.
     int chosen = -2;
     EXPECT_EQ("caf\xE9", Encoded("caf\xC3\xA9", 238, &chosen));
