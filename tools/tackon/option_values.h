@@ -17,13 +17,6 @@ constexpr int32_t kWeightBold = 700;
 constexpr uint8_t kDefaultCharSet = 1;                    // DEFAULT_CHARSET
 extern const char kDefaultFontFace[];                     // "Arial"
 
-// Type codes written into the entries. The player reads only the sound's (4 = WAV, any
-// other value = MIDI); the others are fixed values for other readers.
-constexpr uint32_t kTypeMetafile = 1;
-constexpr uint32_t kTypeGif = 2;
-constexpr uint32_t kTypeMidi = 3;
-constexpr uint32_t kTypeWave = kSoundTypeWave;
-
 // A cell name (centre, top-left, ..., random) or a number 0..9.
 bool ParsePlacement(const std::string& text, uint32_t* code);
 const char* PlacementName(uint32_t code);   // "centre" ... "random", or null above 9
@@ -31,6 +24,16 @@ const char* PlacementName(uint32_t code);   // "centre" ... "random", or null ab
 FontRecord DefaultFontRecord();
 // "Face,height[,bold][,italic]"; false with *error naming the problem.
 bool ParseFontSpec(const std::string& text, FontRecord* font, std::string* error);
+
+constexpr uint32_t kDefaultMessageBackground = 0xFFFFFF;   // white, as 0xRRGGBB
+
+// --sound-quality: what an MP3, OGG or FLAC sound is written as. "standard" (22,050 Hz
+// mono), "high" (44,100 Hz mono) or "stereo" (44,100 Hz stereo).
+struct SoundQuality {
+    int rate;
+    int channels;
+};
+bool ParseSoundQuality(const std::string& text, SoundQuality* quality);
 
 // "#RRGGBB" into a COLORREF 0x00BBGGRR.
 bool ParseColour(const std::string& text, uint32_t* colourRef);

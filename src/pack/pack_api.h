@@ -1,0 +1,129 @@
+/* The packing core's C-callable surface: everything needed to build a show from ordinary
+ * inputs and to check a show before it is sent. Used by tackon, tackon.exe and the web page.
+ *
+ * The core is portable: no file system, no console, no platform headers, no outside
+ * libraries. Callers read files and decode pictures and sounds themselves and hand in bytes,
+ * RGBA pixels and float samples; they get the finished show back as bytes.
+ *
+ * Conventions: every operation on a packer answers 1 (done) or 0 (refused); after a 0,
+ * ReelboxPackError gives a one-line reason (for an input, without naming it: "not a GIF
+ * (...)", so that the caller can say which file it was). Byte and text pointers handed in are copied;
+ * pointers handed out stay valid until the next call on the same packer or its release.
+ * Text is UTF-8. Colours are 0xRRGGBB.
+ */
+#pragma once
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The largest message square a common screen gives (half of a 4K screen's height): bigger
+ * pictures are scaled down to this side before they are stored. */
+#define REELBOX_PACK_MESSAGE_SIDE 1080
+/* Pictures with more pixels than this are refused before decoding. */
+#define REELBOX_PACK_PICTURE_PIXEL_BUDGET 50000000
+/* The show size above which a warning says mail services may refuse it. */
+#define REELBOX_PACK_SIZE_WARNING 10000000
+/* The sound written from samples when the caller asks for no particular rate. */
+#define REELBOX_PACK_SOUND_RATE 22050
+/* Charset value meaning "choose the first charset that holds the whole caption". */
+#define REELBOX_PACK_CHARSET_AUTO (-1)
+
+typedef struct ReelboxPacker ReelboxPacker;
+
+ReelboxPacker* ReelboxPackCreate(void);
+/* Releases the packer and everything it handed out; a null packer is ignored. */
+void ReelboxPackFree(ReelboxPacker* packer);
+/* The reason for the last refusal; "" when the last operation succeeded. */
+const char* ReelboxPackError(const ReelboxPacker* packer);
+
+/* --- Inputs ------------------------------------------------------------------------------ */
+/* The player executable. A player that already carries a package is refused unless replace
+ * is 1, in which case that package is cut off. */
+int ReelboxPackSetPlayer(ReelboxPacker* packer, const unsigned char* bytes, size_t size,
+                         int replace);
+/* The animation and the logo: GIF files as they are. */
+int ReelboxPackSetAnimation(ReelboxPacker* packer, const unsigned char* bytes, size_t size);
+int ReelboxPackSetLogo(ReelboxPacker* packer, const unsigned char* bytes, size_t size);
+
+/* The message, one of three ways; the last call wins.
+ * An enhanced metafile as it is: */
+int ReelboxPackSetMessageMetafile(ReelboxPacker* packer, const unsigned char* bytes,
+                                  size_t size);
+/* A picture of width x height RGBA pixels (4 bytes a pixel, rows top-down, no padding),
+ * fitted into the message square with its aspect kept, centred on the background colour and
+ * scaled down to REELBOX_PACK_MESSAGE_SIDE. Transparent pixels show the background. */
+int ReelboxPackSetMessagePicture(ReelboxPacker* packer, const unsigned char* rgba, int width,
+                                 int height, unsigned background);
+/* A plain card of one colour, so that the caption alone is the message. */
+int ReelboxPackSetMessageColour(ReelboxPacker* packer, unsigned colour);
+/* 1 when width x height is within REELBOX_PACK_PICTURE_PIXEL_BUDGET; callers ask before
+ * decoding. Needs no packer. */
+int ReelboxPackPictureWithinBudget(long long width, long long height);
+
+/* The sound, one of two ways; the last call wins.
+ * A WAV (RIFF/WAVE) or MIDI (MThd) file, stored as it is: */
+int ReelboxPackSetSoundFile(ReelboxPacker* packer, const unsigned char* bytes, size_t size);
+/* Decoded samples (frameCount frames of channels interleaved floats in -1..1 at sampleRate),
+ * written as a 16-bit PCM WAV at outputRate (0 = REELBOX_PACK_SOUND_RATE) with
+ * outputChannels (1 or 2). */
+int ReelboxPackSetSoundSamples(ReelboxPacker* packer, const float* samples, size_t frameCount,
+                               int channels, int sampleRate, int outputRate,
+                               int outputChannels);
+
+/* The caption in UTF-8, converted to the Windows code page of charset (a LOGFONT charset
+ * number, or REELBOX_PACK_CHARSET_AUTO). Refused when a character does not fit, the error
+ * naming it, or when the converted text is longer than 255 bytes. An empty text removes
+ * the caption. */
+int ReelboxPackSetCaption(ReelboxPacker* packer, const char* utf8, int charset);
+/* The charset the caption was stored in (meaningful after ReelboxPackSetCaption). */
+int ReelboxPackCaptionCharset(const ReelboxPacker* packer);
+/* Caption font and colour; height as in LOGFONT (negative = character height in pixels). */
+int ReelboxPackSetFont(ReelboxPacker* packer, const char* face, int height, int bold,
+                       int italic);
+int ReelboxPackSetCaptionColour(ReelboxPacker* packer, unsigned colour);
+/* Placement cells 0..8, 9 = random; the About dialog at the end when showAbout is 1. */
+int ReelboxPackSetPlacement(ReelboxPacker* packer, int startCell, int endCell);
+int ReelboxPackSetAbout(ReelboxPacker* packer, int showAbout);
+
+/* --- Building and checking --------------------------------------------------------------- */
+/* Builds the show from the inputs and checks it. 1 when the show is built: the player would
+ * play it (warnings allowed). 0 when an input is missing or a check found an error; the
+ * findings are then in the report. */
+int ReelboxPackBuild(ReelboxPacker* packer);
+/* The built show; null (size 0) until a build succeeded. */
+const unsigned char* ReelboxPackOutput(const ReelboxPacker* packer, size_t* size);
+
+/* Checks a finished show as the player would treat it: 1 when it plays, 0 when it does not.
+ * The findings replace those of any earlier build or check. */
+int ReelboxPackCheck(ReelboxPacker* packer, const unsigned char* show, size_t size);
+
+/* The findings of the last build or check. Facts (sizes, frames, playing time) are lines of
+ * kind 0; warnings (the show still plays) kind 1; errors (the player would not play it)
+ * kind 2. */
+#define REELBOX_PACK_FACT 0
+#define REELBOX_PACK_WARNING 1
+#define REELBOX_PACK_ERROR 2
+int ReelboxPackFindingCount(const ReelboxPacker* packer);
+int ReelboxPackFindingKind(const ReelboxPacker* packer, int index);
+const char* ReelboxPackFindingText(const ReelboxPacker* packer, int index);
+/* All findings as one text, a line each: "  text", "warning: text" or "error: text". */
+const char* ReelboxPackReport(const ReelboxPacker* packer);
+
+/* --- Captions of stored shows ------------------------------------------------------------ */
+/* The caption bytes of a package read back as UTF-8 in the code page of charset. Charsets
+ * without a table of their own (DEFAULT_CHARSET = 1 of older shows among them) are read as
+ * Windows-1252; *readAs (when not null) receives the charset actually used. */
+const char* ReelboxPackCaptionToUtf8(ReelboxPacker* packer, const unsigned char* bytes,
+                                     size_t size, int charset, int* readAs);
+/* A charset by name ("russian", "EASTEUROPE", "cp1251", "1251") or number ("204"); -1 when
+ * unknown. Needs no packer. */
+int ReelboxPackCharsetFromName(const char* name);
+/* "Western (1252)", "Cyrillic (1251)"...; "unknown" for charsets without a table. */
+const char* ReelboxPackCharsetName(int charset);
+
+#ifdef __cplusplus
+}
+#endif
