@@ -10,6 +10,7 @@ PACKAGES=(
   xvfb xdotool x11-apps imagemagick libx11-dev libxtst-dev
   googletest libgif-dev libbenchmark-dev clang libclang-rt-14-dev
   pulseaudio pulseaudio-utils sox
+  emscripten node-acorn chromium chromium-driver python3-selenium
 )
 
 missing=()
