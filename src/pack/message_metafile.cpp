@@ -1,0 +1,248 @@
+// Building message metafiles from pixels, and checking metafiles (see message_metafile.h).
+#include "pack/message_metafile.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr uint32_t kEmrHeader = 1;
+constexpr uint32_t kEmrEof = 14;
+constexpr uint32_t kEmrSetStretchBltMode = 21;
+constexpr uint32_t kEmrStretchDiBits = 81;
+constexpr uint32_t kEmfSignature = 0x464D4520;   // " EMF"
+constexpr uint32_t kEmfVersion = 0x10000;
+constexpr uint32_t kHalftone = 4;
+constexpr uint32_t kSrcCopy = 0x00CC0020;
+constexpr uint32_t kHeaderSize = 108;            // with the pixel-format and micrometre fields
+constexpr uint32_t kStretchDiBitsFixed = 80;
+constexpr uint32_t kBitmapInfoHeaderSize = 40;
+// The reference device the frame is measured on: 4 pixels a millimetre, so one pixel is 25
+// hundredths of a millimetre.
+constexpr int32_t kDevicePixels = 1000;
+constexpr int32_t kDeviceMillimetres = 250;
+constexpr int32_t kFrameUnitsPerPixel = 25;
+
+void Put32(std::vector<uint8_t>* out, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out->push_back(uint8_t(v >> (8 * i)));
+}
+
+void Put16(std::vector<uint8_t>* out, uint16_t v) {
+    out->push_back(uint8_t(v));
+    out->push_back(uint8_t(v >> 8));
+}
+
+void PutRect(std::vector<uint8_t>* out, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    for (int32_t v : {left, top, right, bottom})
+        Put32(out, uint32_t(v));
+}
+
+uint32_t Get32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// A square picture of side x side RGB pixels, rows top-down.
+struct SquarePicture {
+    int side;
+    std::vector<uint8_t> rgb;
+};
+
+// The metafile of a square picture: header, HALFTONE stretch mode (so that the player's
+// shrinking averages instead of AND-ing pixels), the DIB record, end.
+std::vector<uint8_t> MetafileOfSquare(const SquarePicture& picture) {
+    const int side = picture.side;
+    const uint32_t rowBytes = (uint32_t(side) * 3 + 3) & ~3u;
+    const uint32_t bitsSize = rowBytes * uint32_t(side);
+    const uint32_t dibRecordSize = kStretchDiBitsFixed + kBitmapInfoHeaderSize + bitsSize;
+    const uint32_t modeRecordSize = 12;
+    const uint32_t eofSize = 20;
+    const uint32_t total = kHeaderSize + modeRecordSize + dibRecordSize + eofSize;
+
+    std::vector<uint8_t> out;
+    out.reserve(total);
+    // EMR_HEADER
+    Put32(&out, kEmrHeader);
+    Put32(&out, kHeaderSize);
+    PutRect(&out, 0, 0, side - 1, side - 1);                                   // bounds, pixels
+    PutRect(&out, 0, 0, side * kFrameUnitsPerPixel - 1, side * kFrameUnitsPerPixel - 1);
+    Put32(&out, kEmfSignature);
+    Put32(&out, kEmfVersion);
+    Put32(&out, total);
+    Put32(&out, 4);                 // records
+    Put16(&out, 1);                 // handles: the reserved handle 0 only
+    Put16(&out, 0);
+    Put32(&out, 0);                 // no description
+    Put32(&out, 0);
+    Put32(&out, 0);                 // no palette
+    Put32(&out, uint32_t(kDevicePixels));
+    Put32(&out, uint32_t(kDevicePixels));
+    Put32(&out, uint32_t(kDeviceMillimetres));
+    Put32(&out, uint32_t(kDeviceMillimetres));
+    Put32(&out, 0);                 // no pixel format
+    Put32(&out, 0);
+    Put32(&out, 0);                 // not OpenGL
+    Put32(&out, uint32_t(kDeviceMillimetres * 1000));
+    Put32(&out, uint32_t(kDeviceMillimetres * 1000));
+    // EMR_SETSTRETCHBLTMODE
+    Put32(&out, kEmrSetStretchBltMode);
+    Put32(&out, modeRecordSize);
+    Put32(&out, kHalftone);
+    // EMR_STRETCHDIBITS
+    Put32(&out, kEmrStretchDiBits);
+    Put32(&out, dibRecordSize);
+    PutRect(&out, 0, 0, side - 1, side - 1);
+    for (uint32_t v : {0u, 0u, 0u, 0u, uint32_t(side), uint32_t(side)})   // dest x, y; src x, y, cx, cy
+        Put32(&out, v);
+    Put32(&out, kStretchDiBitsFixed);                           // offBmiSrc
+    Put32(&out, kBitmapInfoHeaderSize);                         // cbBmiSrc
+    Put32(&out, kStretchDiBitsFixed + kBitmapInfoHeaderSize);   // offBitsSrc
+    Put32(&out, bitsSize);
+    Put32(&out, 0);                 // DIB_RGB_COLORS
+    Put32(&out, kSrcCopy);
+    Put32(&out, uint32_t(side));    // cxDest
+    Put32(&out, uint32_t(side));    // cyDest
+    // BITMAPINFOHEADER: 24 bits, uncompressed, bottom-up.
+    Put32(&out, kBitmapInfoHeaderSize);
+    Put32(&out, uint32_t(side));
+    Put32(&out, uint32_t(side));
+    Put16(&out, 1);
+    Put16(&out, 24);
+    for (uint32_t v : {0u, bitsSize, 3780u, 3780u, 0u, 0u})
+        Put32(&out, v);
+    for (int y = side - 1; y >= 0; --y) {
+        const uint8_t* row = picture.rgb.data() + size_t(y) * side * 3;
+        for (int x = 0; x < side; ++x) {
+            out.push_back(row[3 * x + 2]);
+            out.push_back(row[3 * x + 1]);
+            out.push_back(row[3 * x]);
+        }
+        out.resize(out.size() + (rowBytes - uint32_t(side) * 3), 0);
+    }
+    // EMR_EOF
+    Put32(&out, kEmrEof);
+    Put32(&out, eofSize);
+    Put32(&out, 0);
+    Put32(&out, 16);
+    Put32(&out, eofSize);
+    return out;
+}
+
+// The weights by which source cells [0, from) cover destination cell i of to cells: the
+// area average used for scaling down (and plain repetition when scaling up).
+struct Coverage {
+    int first;
+    std::vector<double> weights;
+};
+
+std::vector<Coverage> Coverages(int from, int to) {
+    std::vector<Coverage> result(static_cast<size_t>(to));
+    const double step = double(from) / to;
+    for (int i = 0; i < to; ++i) {
+        double start = i * step, end = (i + 1) * step;
+        int first = int(std::floor(start));
+        int last = std::min(from - 1, int(std::ceil(end)) - 1);
+        result[i].first = first;
+        for (int s = first; s <= last; ++s) {
+            double covered = std::min(end, s + 1.0) - std::max(start, double(s));
+            result[i].weights.push_back(covered / step);
+        }
+    }
+    return result;
+}
+
+// The picture composed over the background and area-averaged to fittedWidth x fittedHeight,
+// centred in a square of the larger side.
+SquarePicture FitIntoSquare(const uint8_t* rgba, int width, int height, int fittedWidth,
+                            int fittedHeight, uint32_t background) {
+    const double backRgb[3] = {double(background >> 16 & 0xFF), double(background >> 8 & 0xFF),
+                               double(background & 0xFF)};
+    SquarePicture square;
+    square.side = std::max(fittedWidth, fittedHeight);
+    square.rgb.resize(size_t(square.side) * square.side * 3);
+    for (size_t i = 0; i < square.rgb.size(); ++i)
+        square.rgb[i] = uint8_t(backRgb[i % 3]);
+    const int left = (square.side - fittedWidth) / 2, top = (square.side - fittedHeight) / 2;
+
+    const std::vector<Coverage> columns = Coverages(width, fittedWidth);
+    const std::vector<Coverage> rows = Coverages(height, fittedHeight);
+    std::vector<double> rowSum(size_t(fittedWidth) * 3), scaledRow(size_t(fittedWidth) * 3);
+    for (int y = 0; y < fittedHeight; ++y) {
+        std::fill(rowSum.begin(), rowSum.end(), 0.0);
+        for (size_t k = 0; k < rows[y].weights.size(); ++k) {
+            const uint8_t* source = rgba + size_t(rows[y].first + int(k)) * width * 4;
+            for (int x = 0; x < fittedWidth; ++x) {
+                double sum[3] = {0, 0, 0};
+                for (size_t j = 0; j < columns[x].weights.size(); ++j) {
+                    const uint8_t* p = source + size_t(columns[x].first + int(j)) * 4;
+                    double alpha = p[3] / 255.0;
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += columns[x].weights[j] * (p[c] * alpha + backRgb[c] * (1 - alpha));
+                }
+                for (int c = 0; c < 3; ++c)
+                    scaledRow[size_t(x) * 3 + c] = sum[c];
+            }
+            for (size_t i = 0; i < rowSum.size(); ++i)
+                rowSum[i] += rows[y].weights[k] * scaledRow[i];
+        }
+        uint8_t* target = square.rgb.data() + (size_t(top + y) * square.side + left) * 3;
+        for (size_t i = 0; i < rowSum.size(); ++i)
+            target[i] = uint8_t(std::clamp(std::lround(rowSum[i]), 0L, 255L));
+    }
+    return square;
+}
+
+}  // namespace
+
+int FittedSquareSide(int width, int height) {
+    return std::min(std::max(width, height), kMessageSide);
+}
+
+std::vector<uint8_t> BuildPictureMetafile(const uint8_t* rgba, int width, int height,
+                                          uint32_t background) {
+    if (width <= 0 || height <= 0 || (long long)width * height > kPicturePixelBudget)
+        return {};
+    int fittedWidth = width, fittedHeight = height;
+    const int longest = std::max(width, height);
+    if (longest > kMessageSide) {
+        fittedWidth = std::max(1, int(std::lround(double(width) * kMessageSide / longest)));
+        fittedHeight = std::max(1, int(std::lround(double(height) * kMessageSide / longest)));
+    }
+    return MetafileOfSquare(FitIntoSquare(rgba, width, height, fittedWidth, fittedHeight, background));
+}
+
+std::vector<uint8_t> BuildColourCardMetafile(uint32_t colour) {
+    SquarePicture card;
+    card.side = kColourCardSide;
+    for (int i = 0; i < kColourCardSide * kColourCardSide; ++i)
+        for (int shift : {16, 8, 0})
+            card.rgb.push_back(uint8_t(colour >> shift));
+    return MetafileOfSquare(card);
+}
+
+bool CheckEnhancedMetafile(const uint8_t* bytes, size_t size, std::string* why) {
+    if (size < 88 || Get32(bytes) != kEmrHeader || Get32(bytes + 40) != kEmfSignature) {
+        *why = "it does not start with an EMF header record";
+        return false;
+    }
+    const uint32_t declared = Get32(bytes + 48);
+    if (declared > size || declared < 88) {
+        *why = "its header gives a size of " + std::to_string(declared) + " bytes for a file of " +
+               std::to_string(size);
+        return false;
+    }
+    size_t at = 0;
+    while (at + 8 <= declared) {
+        const uint32_t type = Get32(bytes + at), recordSize = Get32(bytes + at + 4);
+        if (recordSize < 8 || recordSize % 4 != 0 || recordSize > declared - at) {
+            *why = "record " + std::to_string(type) + " at byte " + std::to_string(at) +
+                   " has a bad size of " + std::to_string(recordSize);
+            return false;
+        }
+        if (type == kEmrEof)
+            return true;
+        at += recordSize;
+    }
+    *why = "it has no end-of-file record";
+    return false;
+}

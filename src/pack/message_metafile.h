@@ -1,0 +1,28 @@
+// The message as an enhanced metafile built from pixels: a picture fitted into a square
+// (aspect kept, centred on a background colour, scaled down to at most kMessageSide pixels
+// a side) or a plain colour card; and the structural check of a metafile the player is given.
+// The metafile holds a header, a stretch-mode record, one 24-bit DIB record filling the
+// square and the end record.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int kMessageSide = 1080;
+constexpr long long kPicturePixelBudget = 50000000;
+constexpr int kColourCardSide = 8;
+
+// rgba: width x height pixels, 4 bytes each, top-down. Colours are 0xRRGGBB. Empty when
+// the size is not positive or beyond kPicturePixelBudget.
+std::vector<uint8_t> BuildPictureMetafile(const uint8_t* rgba, int width, int height,
+                                          uint32_t background);
+std::vector<uint8_t> BuildColourCardMetafile(uint32_t colour);
+
+// The side of the square picture a metafile built here holds, for a picture of this size.
+int FittedSquareSide(int width, int height);
+
+// Walks the records: an EMR_HEADER with the " EMF" signature and a size the file holds,
+// records of sensible sizes, and an end record. False with *why naming the first fault.
+bool CheckEnhancedMetafile(const uint8_t* bytes, size_t size, std::string* why);
