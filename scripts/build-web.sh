@@ -26,7 +26,7 @@ for portable in src/package/*.cpp src/app/package_layout.cpp src/pack/*.cpp; do
 done
 exports='_WebAlloc,_WebFree,_WebLoadAnimation,_WebReleaseAnimation,_WebAnimationWidth,_WebAnimationHeight,_WebFrameDelay,_WebComposeFrames,_WebAnimationCorner,_WebMessageLayout'
 if compgen -G "src/pack/*.cpp" >/dev/null; then
-  exports+=$(sed -n 's/^[a-z][a-z ]*\**\(ReelboxPack[A-Za-z0-9]*\)(.*/,_\1/p' src/pack/pack_api.h | tr -d '\n')
+  exports+=$(grep -o 'ReelboxPack[A-Za-z0-9]*(' src/pack/pack_api.h | sort -u | sed 's/^/,_/; s/($//' | tr -d '\n')
 fi
 
 mkdir -p "$OUT"

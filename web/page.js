@@ -430,7 +430,8 @@ function buildShow(errors) {
       refuse('message-colour', core._ReelboxPackSetMessageColour(packer, colourValue('message-colour')));
     } else if (kind === 'picture' && inputs.messagePicture) {
       const picture = inputs.messagePicture;
-      if (!core._ReelboxPackPictureWithinBudget(picture.width, picture.height)) {
+      // 64-bit arguments reach WebAssembly as low and high halves.
+      if (!core._ReelboxPackPictureWithinBudget(picture.width, 0, picture.height, 0)) {
         errors['message-picture'] = errors['message-picture'] ||
             `This picture has ${picture.width} x ${picture.height} pixels, more than the packer takes.`;
       } else {
