@@ -239,11 +239,15 @@ function showFrame() {
     $('frame-label').textContent = 'No animation';
     canvas.width = 1;
     canvas.height = 1;
+    canvas.style.width = '';
     canvas.dataset.frame = '';
     return;
   }
   canvas.width = animation.width;
   canvas.height = animation.height;
+  // Small animations are shown enlarged, pixel for pixel; the canvas keeps their real size.
+  const zoom = Math.max(1, Math.min(4, Math.floor(240 / Math.max(animation.width, animation.height))));
+  canvas.style.width = `${animation.width * zoom}px`;
   canvas.getContext('2d').putImageData(animation.frames[frameIndex], 0, 0);
   canvas.dataset.frame = String(frameIndex);
   const delay = animation.delays[frameIndex];
@@ -350,10 +354,10 @@ function drawMessage() {
   if (kind === 'none') {
     canvas.width = 1;
     canvas.height = 1;
-    canvas.hidden = true;
+    canvas.parentElement.hidden = true;
     return;
   }
-  canvas.hidden = false;
+  canvas.parentElement.hidden = false;
   const screen = screenSize();
   const layout = withInts(12, (out) =>
     core._WebMessageLayout(selectedCell('end-cell') === RANDOM_CELL ? 0 : selectedCell('end-cell'),
