@@ -462,8 +462,9 @@ function buildShow(errors) {
       withBytes(sound.bytes, (p, n) => refuse('sound', core._ReelboxPackSetSoundFile(packer, p, n)));
     } else if (sound) {
       const samples = new Uint8Array(sound.samples.buffer);
+      const [rate, channels] = $('sound-rate').value.split('x').map(Number);
       withBytes(samples, (p) => refuse('sound', core._ReelboxPackSetSoundSamples(
-          packer, p, sound.frames, sound.channels, sound.rate, Number($('sound-rate').value), 1)));
+          packer, p, sound.frames, sound.channels, sound.rate, rate, channels)));
     }
     if (inputs.logo) {
       withBytes(inputs.logo, (p, n) => refuse('logo', core._ReelboxPackSetLogo(packer, p, n)));
