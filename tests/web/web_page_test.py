@@ -135,8 +135,10 @@ class Server:
     """The page on 127.0.0.1 from a thread of this process."""
 
     def __enter__(self):
-        handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=PAGE)
-        handler.log_message = lambda *args: None
+        class Quiet(http.server.SimpleHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+        handler = functools.partial(Quiet, directory=PAGE)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
         return f"http://127.0.0.1:{self.server.server_address[1]}/index.html"
