@@ -69,7 +69,7 @@ TEST_F(WebShowTest, PageMadeShowShowsItsPictureAndCaption) {
         return missing.empty() && captionInside > 200;
     })) << "not shown:" << missing << "; caption pixels " << captionInside;
     EXPECT_EQ(captionOutside, 0);
-    SaveScreenshot(OutputPath("web-show.png"));
+    EXPECT_TRUE(SaveScreenshot(std::string(REELBOX_WEB_SHOTS) + "/show-under-wine.png"));
 
     ClickAt(corner.x + side / 2, corner.y + side / 2);
     ASSERT_TRUE(Within(10000, "the About dialog", [] {
