@@ -42,22 +42,67 @@ uint32_t Get32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-// A square picture of side x side RGB pixels, rows top-down.
-struct SquarePicture {
-    int side;
+// An RGB picture, rows top-down.
+struct RgbImage {
+    int width = 0, height = 0;
     std::vector<uint8_t> rgb;
 };
 
-// The metafile of a square picture: header, HALFTONE stretch mode (so that the player's
-// shrinking averages instead of AND-ing pixels), the DIB record, end.
-std::vector<uint8_t> MetafileOfSquare(const SquarePicture& picture) {
-    const int side = picture.side;
-    const uint32_t rowBytes = (uint32_t(side) * 3 + 3) & ~3u;
-    const uint32_t bitsSize = rowBytes * uint32_t(side);
-    const uint32_t dibRecordSize = kStretchDiBitsFixed + kBitmapInfoHeaderSize + bitsSize;
+uint32_t DibRecordSize(const RgbImage& image) {
+    const uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;
+    return kStretchDiBitsFixed + kBitmapInfoHeaderSize + rowBytes * uint32_t(image.height);
+}
+
+// EMR_STRETCHDIBITS drawing the whole image as a 24-bit bottom-up DIB into the rectangle
+// at (left, top) of width x height.
+void PutDibRecord(std::vector<uint8_t>* out, const RgbImage& image, int32_t left, int32_t top,
+                  int32_t width, int32_t height) {
+    const uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;
+    const uint32_t bitsSize = rowBytes * uint32_t(image.height);
+    Put32(out, kEmrStretchDiBits);
+    Put32(out, DibRecordSize(image));
+    PutRect(out, left, top, left + width - 1, top + height - 1);
+    for (int32_t v : {left, top, 0, 0, image.width, image.height})   // dest x, y; src x, y, cx, cy
+        Put32(out, uint32_t(v));
+    Put32(out, kStretchDiBitsFixed);                           // offBmiSrc
+    Put32(out, kBitmapInfoHeaderSize);                         // cbBmiSrc
+    Put32(out, kStretchDiBitsFixed + kBitmapInfoHeaderSize);   // offBitsSrc
+    Put32(out, bitsSize);
+    Put32(out, 0);                 // DIB_RGB_COLORS
+    Put32(out, kSrcCopy);
+    Put32(out, uint32_t(width));   // cxDest
+    Put32(out, uint32_t(height));  // cyDest
+    Put32(out, kBitmapInfoHeaderSize);
+    Put32(out, uint32_t(image.width));
+    Put32(out, uint32_t(image.height));
+    Put16(out, 1);
+    Put16(out, 24);
+    for (uint32_t v : {0u, bitsSize, 3780u, 3780u, 0u, 0u})
+        Put32(out, v);
+    for (int y = image.height - 1; y >= 0; --y) {
+        const uint8_t* row = image.rgb.data() + size_t(y) * size_t(image.width) * 3;
+        for (int x = 0; x < image.width; ++x) {
+            out->push_back(row[3 * x + 2]);
+            out->push_back(row[3 * x + 1]);
+            out->push_back(row[3 * x]);
+        }
+        out->resize(out->size() + (rowBytes - uint32_t(image.width) * 3), 0);
+    }
+}
+
+// The metafile of a side x side square: header, HALFTONE stretch mode (so that the
+// player's shrinking averages instead of AND-ing pixels), the background as one pixel
+// stretched over the square, the picture (when given) at (left, top), end. Only the
+// picture's own pixels are stored, not the margins around it.
+std::vector<uint8_t> MetafileOfSquare(int side, uint32_t background, const RgbImage* picture,
+                                      int left, int top) {
+    RgbImage backgroundPixel;
+    backgroundPixel.width = backgroundPixel.height = 1;
+    backgroundPixel.rgb = {uint8_t(background >> 16), uint8_t(background >> 8), uint8_t(background)};
     const uint32_t modeRecordSize = 12;
     const uint32_t eofSize = 20;
-    const uint32_t total = kHeaderSize + modeRecordSize + dibRecordSize + eofSize;
+    const uint32_t total = kHeaderSize + modeRecordSize + DibRecordSize(backgroundPixel) +
+                           (picture ? DibRecordSize(*picture) : 0) + eofSize;
 
     std::vector<uint8_t> out;
     out.reserve(total);
@@ -69,7 +114,7 @@ std::vector<uint8_t> MetafileOfSquare(const SquarePicture& picture) {
     Put32(&out, kEmfSignature);
     Put32(&out, kEmfVersion);
     Put32(&out, total);
-    Put32(&out, 4);                 // records
+    Put32(&out, picture ? 5 : 4);   // records
     Put16(&out, 1);                 // handles: the reserved handle 0 only
     Put16(&out, 0);
     Put32(&out, 0);                 // no description
@@ -88,37 +133,9 @@ std::vector<uint8_t> MetafileOfSquare(const SquarePicture& picture) {
     Put32(&out, kEmrSetStretchBltMode);
     Put32(&out, modeRecordSize);
     Put32(&out, kHalftone);
-    // EMR_STRETCHDIBITS
-    Put32(&out, kEmrStretchDiBits);
-    Put32(&out, dibRecordSize);
-    PutRect(&out, 0, 0, side - 1, side - 1);
-    for (uint32_t v : {0u, 0u, 0u, 0u, uint32_t(side), uint32_t(side)})   // dest x, y; src x, y, cx, cy
-        Put32(&out, v);
-    Put32(&out, kStretchDiBitsFixed);                           // offBmiSrc
-    Put32(&out, kBitmapInfoHeaderSize);                         // cbBmiSrc
-    Put32(&out, kStretchDiBitsFixed + kBitmapInfoHeaderSize);   // offBitsSrc
-    Put32(&out, bitsSize);
-    Put32(&out, 0);                 // DIB_RGB_COLORS
-    Put32(&out, kSrcCopy);
-    Put32(&out, uint32_t(side));    // cxDest
-    Put32(&out, uint32_t(side));    // cyDest
-    // BITMAPINFOHEADER: 24 bits, uncompressed, bottom-up.
-    Put32(&out, kBitmapInfoHeaderSize);
-    Put32(&out, uint32_t(side));
-    Put32(&out, uint32_t(side));
-    Put16(&out, 1);
-    Put16(&out, 24);
-    for (uint32_t v : {0u, bitsSize, 3780u, 3780u, 0u, 0u})
-        Put32(&out, v);
-    for (int y = side - 1; y >= 0; --y) {
-        const uint8_t* row = picture.rgb.data() + size_t(y) * side * 3;
-        for (int x = 0; x < side; ++x) {
-            out.push_back(row[3 * x + 2]);
-            out.push_back(row[3 * x + 1]);
-            out.push_back(row[3 * x]);
-        }
-        out.resize(out.size() + (rowBytes - uint32_t(side) * 3), 0);
-    }
+    PutDibRecord(&out, backgroundPixel, 0, 0, side, side);
+    if (picture)
+        PutDibRecord(&out, *picture, left, top, picture->width, picture->height);
     // EMR_EOF
     Put32(&out, kEmrEof);
     Put32(&out, eofSize);
@@ -151,31 +168,27 @@ std::vector<Coverage> Coverages(int from, int to) {
     return result;
 }
 
-// The picture composed over the background and area-averaged to fittedWidth x fittedHeight,
-// centred in a square of the larger side.
-SquarePicture FitIntoSquare(const uint8_t* rgba, int width, int height, int fittedWidth,
-                            int fittedHeight, uint32_t background) {
+// The picture composed over the background and area-averaged to fittedWidth x fittedHeight.
+RgbImage ScaleOverBackground(const uint8_t* rgba, int width, int height, int fittedWidth,
+                             int fittedHeight, uint32_t background) {
     const double backRgb[3] = {double(background >> 16 & 0xFF), double(background >> 8 & 0xFF),
                                double(background & 0xFF)};
-    SquarePicture square;
-    square.side = std::max(fittedWidth, fittedHeight);
-    square.rgb.resize(size_t(square.side) * square.side * 3);
-    for (size_t i = 0; i < square.rgb.size(); ++i)
-        square.rgb[i] = uint8_t(backRgb[i % 3]);
-    const int left = (square.side - fittedWidth) / 2, top = (square.side - fittedHeight) / 2;
-
+    RgbImage scaled;
+    scaled.width = fittedWidth;
+    scaled.height = fittedHeight;
+    scaled.rgb.resize(size_t(fittedWidth) * size_t(fittedHeight) * 3);
     const std::vector<Coverage> columns = Coverages(width, fittedWidth);
     const std::vector<Coverage> rows = Coverages(height, fittedHeight);
     std::vector<double> rowSum(size_t(fittedWidth) * 3), scaledRow(size_t(fittedWidth) * 3);
     for (int y = 0; y < fittedHeight; ++y) {
         std::fill(rowSum.begin(), rowSum.end(), 0.0);
         for (size_t k = 0; k < rows[y].weights.size(); ++k) {
-            const uint8_t* source = rgba + size_t(rows[y].first + int(k)) * width * 4;
+            const uint8_t* source = rgba + size_t(rows[y].first + int(k)) * size_t(width) * 4;
             for (int x = 0; x < fittedWidth; ++x) {
                 double sum[3] = {0, 0, 0};
                 for (size_t j = 0; j < columns[x].weights.size(); ++j) {
                     const uint8_t* p = source + size_t(columns[x].first + int(j)) * 4;
-                    double alpha = p[3] / 255.0;
+                    const double alpha = p[3] / 255.0;
                     for (int c = 0; c < 3; ++c)
                         sum[c] += columns[x].weights[j] * (p[c] * alpha + backRgb[c] * (1 - alpha));
                 }
@@ -185,11 +198,11 @@ SquarePicture FitIntoSquare(const uint8_t* rgba, int width, int height, int fitt
             for (size_t i = 0; i < rowSum.size(); ++i)
                 rowSum[i] += rows[y].weights[k] * scaledRow[i];
         }
-        uint8_t* target = square.rgb.data() + (size_t(top + y) * square.side + left) * 3;
+        uint8_t* target = scaled.rgb.data() + size_t(y) * size_t(fittedWidth) * 3;
         for (size_t i = 0; i < rowSum.size(); ++i)
             target[i] = uint8_t(std::clamp(std::lround(rowSum[i]), 0L, 255L));
     }
-    return square;
+    return scaled;
 }
 
 }  // namespace
@@ -208,16 +221,13 @@ std::vector<uint8_t> BuildPictureMetafile(const uint8_t* rgba, int width, int he
         fittedWidth = std::max(1, int(std::lround(double(width) * kMessageSide / longest)));
         fittedHeight = std::max(1, int(std::lround(double(height) * kMessageSide / longest)));
     }
-    return MetafileOfSquare(FitIntoSquare(rgba, width, height, fittedWidth, fittedHeight, background));
+    const RgbImage scaled = ScaleOverBackground(rgba, width, height, fittedWidth, fittedHeight, background);
+    const int side = std::max(fittedWidth, fittedHeight);
+    return MetafileOfSquare(side, background, &scaled, (side - fittedWidth) / 2, (side - fittedHeight) / 2);
 }
 
 std::vector<uint8_t> BuildColourCardMetafile(uint32_t colour) {
-    SquarePicture card;
-    card.side = kColourCardSide;
-    for (int i = 0; i < kColourCardSide * kColourCardSide; ++i)
-        for (int shift : {16, 8, 0})
-            card.rgb.push_back(uint8_t(colour >> shift));
-    return MetafileOfSquare(card);
+    return MetafileOfSquare(kColourCardSide, colour, nullptr, 0, 0);
 }
 
 bool CheckEnhancedMetafile(const uint8_t* bytes, size_t size, std::string* why) {

@@ -1,8 +1,9 @@
 // The message as an enhanced metafile built from pixels: a picture fitted into a square
 // (aspect kept, centred on a background colour, scaled down to at most kMessageSide pixels
 // a side) or a plain colour card; and the structural check of a metafile the player is given.
-// The metafile holds a header, a stretch-mode record, one 24-bit DIB record filling the
-// square and the end record.
+// The metafile holds a header, a stretch-mode record, the background as a one-pixel DIB
+// stretched over the square, the picture as a 24-bit DIB record in its place, and the end
+// record.
 #pragma once
 
 #include <cstddef>

@@ -70,11 +70,11 @@ struct ReelboxPacker {
 
 namespace {
 
-int SetGif(ReelboxPacker* p, const unsigned char* bytes, size_t size, const char* what,
-           std::vector<uint8_t>* target, bool* has) {
+int SetGif(ReelboxPacker* p, const unsigned char* bytes, size_t size, std::vector<uint8_t>* target,
+           bool* has) {
     std::vector<uint8_t> gif(bytes, bytes + size);
     if (!StartsWith(gif, 0, "GIF87a") && !StartsWith(gif, 0, "GIF89a"))
-        return p->Fail(std::string(what) + " is not a GIF (no GIF87a/GIF89a header)");
+        return p->Fail("not a GIF (no GIF87a/GIF89a header)");
     *target = std::move(gif);
     *has = true;
     return p->Done();
@@ -96,7 +96,7 @@ bool StripPackage(std::vector<uint8_t>* player, bool replace, std::string* error
     if (LocatePayloads(player->size(), trailer, &payloads) != kPackageAccepted)
         return true;
     if (!replace) {
-        *error = "the player already carries a package (replace it to strip it)";
+        *error = "already carries a package; replace it to pack a new one";
         return false;
     }
     player->resize(size_t(payloads.animation.offset));
@@ -121,7 +121,8 @@ std::vector<uint8_t> Assemble(const ReelboxPacker& p) {
     trailer.captionLength = uint32_t(p.caption.size());
     trailer.captionColour = p.captionColour;
     FontRecord font = p.font;
-    font.charSet = uint8_t(p.captionCharset);
+    // Without a caption the charset is not used; DEFAULT_CHARSET, as shows have always stored.
+    font.charSet = uint8_t(p.caption.empty() ? kCharsetDefault : p.captionCharset);
     EncodeFontRecord(font, trailer.captionFont);
     trailer.animation = Entry(true, kTypeGif, p.animation);
     trailer.message = Entry(p.hasMessage, kTypeMetafile, p.message);
@@ -187,17 +188,17 @@ int ReelboxPackSetPlayer(ReelboxPacker* p, const unsigned char* bytes, size_t si
 }
 
 int ReelboxPackSetAnimation(ReelboxPacker* p, const unsigned char* bytes, size_t size) {
-    return SetGif(p, bytes, size, "the animation", &p->animation, &p->hasAnimation);
+    return SetGif(p, bytes, size, &p->animation, &p->hasAnimation);
 }
 
 int ReelboxPackSetLogo(ReelboxPacker* p, const unsigned char* bytes, size_t size) {
-    return SetGif(p, bytes, size, "the logo", &p->logo, &p->hasLogo);
+    return SetGif(p, bytes, size, &p->logo, &p->hasLogo);
 }
 
 int ReelboxPackSetMessageMetafile(ReelboxPacker* p, const unsigned char* bytes, size_t size) {
     std::string why;
     if (!CheckEnhancedMetafile(bytes, size, &why))
-        return p->Fail("the message is not an enhanced metafile: " + why);
+        return p->Fail("not an enhanced metafile: " + why);
     return SetMessage(p, std::vector<uint8_t>(bytes, bytes + size));
 }
 
@@ -209,7 +210,7 @@ int ReelboxPackPictureWithinBudget(long long width, long long height) {
 int ReelboxPackSetMessagePicture(ReelboxPacker* p, const unsigned char* rgba, int width,
                                  int height, unsigned background) {
     if (!ReelboxPackPictureWithinBudget(width, height))
-        return p->Fail("the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+        return p->Fail(std::to_string(width) + " x " + std::to_string(height) +
                        " pixels; at most " + std::to_string(kPicturePixelBudget / 1000000) +
                        " megapixels are accepted");
     return SetMessage(p, BuildPictureMetafile(rgba, width, height, background & 0xFFFFFF));
@@ -226,7 +227,7 @@ int ReelboxPackSetSoundFile(ReelboxPacker* p, const unsigned char* bytes, size_t
     else if (StartsWith(sound, 0, "MThd"))
         p->soundType = kTypeMidi;
     else
-        return p->Fail("the sound is neither a WAV (RIFF....WAVE) nor a MIDI (MThd) file");
+        return p->Fail("neither a WAV (RIFF....WAVE) nor a MIDI (MThd) file");
     p->sound = std::move(sound);
     p->hasSound = true;
     return p->Done();
@@ -238,7 +239,7 @@ int ReelboxPackSetSoundSamples(ReelboxPacker* p, const float* samples, size_t fr
         BuildWave(samples, frameCount, channels, sampleRate,
                   outputRate == 0 ? kDefaultSoundRate : outputRate, outputChannels);
     if (wave.empty())
-        return p->Fail("the sound has no samples to write, or is too long for a WAV file");
+        return p->Fail("no samples to write, or too long for a WAV file");
     p->sound = std::move(wave);
     p->soundType = kSoundTypeWave;
     p->hasSound = true;
@@ -255,9 +256,9 @@ int ReelboxPackSetCaption(ReelboxPacker* p, const char* utf8, int charset) {
                        CodePageOfCharset(chosen)->name + "; at most " +
                        std::to_string(kMaxCaptionLength) + " fit");
     if (bytes.find('\0') != std::string::npos)
-        return p->Fail("the caption contains a zero character; the player would cut it there");
+        return p->Fail("the caption contains a zero byte; the player would cut it there");
     p->caption = bytes;
-    p->captionCharset = chosen;
+    p->captionCharset = bytes.empty() ? kCharsetWestern : chosen;
     return p->Done();
 }
 

@@ -6,7 +6,8 @@
  * RGBA pixels and float samples; they get the finished show back as bytes.
  *
  * Conventions: every operation on a packer answers 1 (done) or 0 (refused); after a 0,
- * ReelboxPackError gives a one-line reason. Byte and text pointers handed in are copied;
+ * ReelboxPackError gives a one-line reason (for an input, without naming it: "not a GIF
+ * (...)", so that the caller can say which file it was). Byte and text pointers handed in are copied;
  * pointers handed out stay valid until the next call on the same packer or its release.
  * Text is UTF-8. Colours are 0xRRGGBB.
  */

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "option_values.h"
+#include "pack/pack_api.h"
 
 namespace {
 
@@ -17,7 +18,8 @@ bool TakesValue(const std::string& name) {
     static const std::set<std::string> kValued = {
         "--player", "--animation", "--message", "--caption", "--caption-file", "--font",
         "--colour", "--logo",      "--sound",   "--start",   "--end",          "-o",
-        "--output", "--info",
+        "--output", "--info",      "--message-image", "--message-background", "--message-colour",
+        "--charset", "--sound-quality", "--check",
     };
     return kValued.count(name) != 0;
 }
@@ -36,6 +38,33 @@ bool ApplyPackOption(const std::string& name, const std::string& value, PackRequ
     else if (name == "--sound") pack->sound = value;
     else if (name == "-o" || name == "--output") pack->output = value;
     else if (name == "--caption-file") pack->captionFile = value;
+    else if (name == "--message-image") pack->messageImage = value;
+    else if (name == "--message-background" || name == "--message-colour") {
+        uint32_t colourRef;
+        if (!ParseColour(value, &colourRef)) {
+            *error = "bad colour '" + value + "' for " + name + " (use #RRGGBB, for example #FF8000)";
+            return false;
+        }
+        uint32_t rgb = (colourRef & 0xFF) << 16 | (colourRef & 0xFF00) | (colourRef >> 16 & 0xFF);
+        if (name == "--message-background") {
+            pack->messageBackground = rgb;
+        } else {
+            pack->messageColourGiven = true;
+            pack->messageColour = rgb;
+        }
+    } else if (name == "--charset") {
+        pack->charset = ReelboxPackCharsetFromName(value.c_str());
+        if (pack->charset < 0) {
+            *error = "unknown charset '" + value + "' (use a name such as russian or easteurope, "
+                     "a code page such as 1251, or a charset number such as 204)";
+            return false;
+        }
+    } else if (name == "--sound-quality") {
+        if (!ParseSoundQuality(value, &pack->soundQuality)) {
+            *error = "unknown sound quality '" + value + "' (use standard, high or stereo)";
+            return false;
+        }
+    }
     else if (name == "--caption") {
         pack->captionGiven = true;
         pack->captionText = value;
@@ -71,6 +100,15 @@ bool CheckPackRequest(const PackRequest& pack, std::string* error) {
         *error = "missing -o (the package to write)";
         return false;
     }
+    const int messages = !pack.message.empty() + !pack.messageImage.empty() + pack.messageColourGiven;
+    if (messages > 1) {
+        *error = "give one of --message, --message-image and --message-colour";
+        return false;
+    }
+    if (pack.messageBackground != kDefaultMessageBackground && pack.messageImage.empty()) {
+        *error = "--message-background needs --message-image";
+        return false;
+    }
     if (pack.captionGiven && !pack.captionFile.empty()) {
         *error = "give either --caption or --caption-file, not both";
         return false;
@@ -85,6 +123,11 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
     command->mode = kModePack;
     command->pack = PackRequest();
     command->pack.captionGiven = false;
+    command->pack.messageBackground = kDefaultMessageBackground;
+    command->pack.messageColourGiven = false;
+    command->pack.messageColour = 0;
+    command->pack.charset = REELBOX_PACK_CHARSET_AUTO;
+    command->pack.soundQuality = SoundQuality{REELBOX_PACK_SOUND_RATE, 1};
     command->pack.font = DefaultFontRecord();
     command->pack.colour = kDefaultColour;
     command->pack.startPlacement = kDefaultPlacement;
@@ -144,8 +187,8 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
             *error = "option " + name + " takes no value";
             return false;
         }
-        if (name == "--info") {
-            command->mode = kModeInfo;
+        if (name == "--info" || name == "--check") {
+            command->mode = name == "--info" ? kModeInfo : kModeCheck;
             command->packagePath = value;
             continue;
         }
@@ -159,9 +202,9 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
         command->mode = kModeHelp;
         return true;
     }
-    if (seen.count("--info") + seen.count("--extract") > 1 ||
+    if (seen.count("--info") + seen.count("--extract") + seen.count("--check") > 1 ||
         (command->mode != kModePack && anyPackOption)) {
-        *error = "--info and --extract take no other options";
+        *error = "--info, --extract and --check take no other options";
         return false;
     }
     if (command->mode == kModePack)

@@ -144,3 +144,15 @@ bool ParseColour(const std::string& text, uint32_t* colourRef) {
     *colourRef = blue << 16 | green << 8 | red;
     return true;
 }
+
+bool ParseSoundQuality(const std::string& text, SoundQuality* quality) {
+    if (text == "standard")
+        *quality = SoundQuality{22050, 1};
+    else if (text == "high")
+        *quality = SoundQuality{44100, 1};
+    else if (text == "stereo")
+        *quality = SoundQuality{44100, 2};
+    else
+        return false;
+    return true;
+}

@@ -32,5 +32,15 @@ FontRecord DefaultFontRecord();
 // "Face,height[,bold][,italic]"; false with *error naming the problem.
 bool ParseFontSpec(const std::string& text, FontRecord* font, std::string* error);
 
+constexpr uint32_t kDefaultMessageBackground = 0xFFFFFF;   // white, as 0xRRGGBB
+
+// --sound-quality: what an MP3, OGG or FLAC sound is written as. "standard" (22,050 Hz
+// mono), "high" (44,100 Hz mono) or "stereo" (44,100 Hz stereo).
+struct SoundQuality {
+    int rate;
+    int channels;
+};
+bool ParseSoundQuality(const std::string& text, SoundQuality* quality);
+
 // "#RRGGBB" into a COLORREF 0x00BBGGRR.
 bool ParseColour(const std::string& text, uint32_t* colourRef);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "caption_text.h"
 #include "file_io.h"
 #include "package_reader.h"
 
@@ -52,9 +53,15 @@ int ExtractPackage(const std::string& path, const std::string& folder, std::ostr
         const char* name = package.trailer.sound.type == kSoundTypeWave ? "sound.wav" : "sound.mid";
         ok = WriteSlice(bytes, p.sound.offset, p.sound.size, dir / name, out, &error);
     }
-    if (ok && package.trailer.captionLength > 0)
-        ok = WriteSlice(bytes, p.captionOffset, package.trailer.captionLength, dir / "caption.txt",
-                        out, &error);
+    if (ok && package.trailer.captionLength > 0) {
+        const CaptionText caption = ReadCaption(package);
+        const std::vector<uint8_t> utf8(caption.utf8.begin(), caption.utf8.end());
+        const std::filesystem::path target = dir / "caption.txt";
+        ok = WriteFileAtomically(target.string(), {&utf8}, &error);
+        if (ok)
+            out << target.string() << " (" << utf8.size() << " bytes of UTF-8, "
+                << caption.charsetNote << ")\n";
+    }
     if (!ok) {
         err << "tackon: " << error << "\n";
         return 1;

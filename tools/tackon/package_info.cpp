@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "caption_text.h"
 #include "option_values.h"
 #include "package_reader.h"
 
@@ -68,9 +69,13 @@ int PrintPackageInfo(const std::string& path, std::ostream& out, std::ostream& e
         err << "tackon: " << error << "\n";
         return 1;
     }
+    if (!package.hasTrailer || !SignatureMatches(package.trailer)) {
+        out << "no Reelbox package: the file does not end with a trailer\n";
+        return 1;
+    }
     out << "file: " << path << " (" << package.bytes.size() << " bytes)\n";
     bool accepted = package.verdict == kPackageAccepted;
-    if (package.hasTrailer) {
+    {
         const PackageTrailerRecord& t = package.trailer;
         const PackagePayloads* where = accepted ? &package.payloads : nullptr;
         uint32_t colour = t.captionColour;
@@ -95,10 +100,8 @@ int PrintPackageInfo(const std::string& path, std::ostream& out, std::ostream& e
             << "captionRect: " << t.captionRect[0] << ", " << t.captionRect[1] << ", "
             << t.captionRect[2] << ", " << t.captionRect[3] << "\n";
         if (accepted) {
-            out << "caption: \""
-                << Escaped(package.bytes.data() + package.payloads.captionOffset,
-                           package.payloads.captionCopyLength)
-                << "\"\n"
+            const CaptionText caption = ReadCaption(package);
+            out << "caption: \"" << caption.utf8 << "\" (" << caption.charsetNote << ")\n"
                 << "player: " << package.payloads.animation.offset << " bytes\n";
         }
     }

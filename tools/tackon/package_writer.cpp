@@ -2,61 +2,96 @@
 #include "package_writer.h"
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "file_io.h"
-#include "option_values.h"
+#include "pack/pack_api.h"
 #include "payload_checks.h"
+#include "picture_decoding.h"
+#include "sound_decoding.h"
 
 namespace {
 
-// What tackon writes into the caption rectangle. The player computes its own rectangle
-// from the message window's size and never reads this one.
-constexpr int32_t kStoredCaptionRect[4] = {20, 20, 220, 220};
+using Packer = std::unique_ptr<ReelboxPacker, void (*)(ReelboxPacker*)>;
 
-PayloadEntry Entry(const std::vector<uint8_t>* bytes, uint32_t type) {
-    PayloadEntry entry = {0, 0, 0};
-    if (bytes) {
-        entry.present = 1;
-        entry.type = type;
-        entry.size = uint32_t(bytes->size());
+// "what 'path': reason" from the core's last refusal.
+bool Refused(const ReelboxPacker* packer, const char* what, const std::string& path, std::string* error) {
+    *error = std::string(what) + " '" + path + "': " + ReelboxPackError(packer);
+    return false;
+}
+
+bool AddFile(ReelboxPacker* packer, const std::string& path, const char* what,
+             int (*set)(ReelboxPacker*, const unsigned char*, size_t), std::string* error) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, what, &bytes, error))
+        return false;
+    return set(packer, bytes.data(), bytes.size()) || Refused(packer, what, path, error);
+}
+
+bool AddMessage(ReelboxPacker* packer, const PackRequest& request, std::string* error) {
+    if (!request.message.empty())
+        return AddFile(packer, request.message, "message", ReelboxPackSetMessageMetafile, error);
+    if (request.messageColourGiven)
+        return ReelboxPackSetMessageColour(packer, request.messageColour) ||
+               Refused(packer, "message colour", "", error);
+    if (request.messageImage.empty())
+        return true;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(request.messageImage, "message picture", &bytes, error))
+        return false;
+    DecodedPicture picture;
+    std::string why;
+    if (!DecodePicture(bytes, &picture, &why)) {
+        *error = "message picture '" + request.messageImage + "': " + why;
+        return false;
     }
-    return entry;
+    bytes.clear();
+    bytes.shrink_to_fit();
+    return ReelboxPackSetMessagePicture(packer, picture.rgba.data(), picture.width, picture.height,
+                                        request.messageBackground) ||
+           Refused(packer, "message picture", request.messageImage, error);
 }
 
-bool TooLarge(const std::vector<uint8_t>& bytes, const char* what, std::string* error) {
-    if (bytes.size() <= 0xFFFFFFFFu)
+bool AddSound(ReelboxPacker* packer, const PackRequest& request, std::string* error) {
+    if (request.sound.empty())
+        return true;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(request.sound, "sound", &bytes, error))
         return false;
-    *error = std::string(what) + " is larger than 4 GiB and cannot be packed";
-    return true;
-}
-
-// Reads an optional GIF, metafile or sound payload; an empty path means not packed.
-bool ReadPayload(const std::string& path, const char* what, bool (*looksRight)(const std::vector<uint8_t>&),
-                 const char* expected, std::vector<uint8_t>* bytes, std::string* error) {
-    if (!ReadWholeFile(path, what, bytes, error))
-        return false;
-    if (!looksRight(*bytes)) {
-        *error = std::string(what) + " '" + path + "' is not " + expected;
+    if (DetectSoundKind(bytes) != kSoundUnknown || !LooksLikeCompressedSound(bytes))
+        return ReelboxPackSetSoundFile(packer, bytes.data(), bytes.size()) ||
+               Refused(packer, "sound", request.sound, error);
+    DecodedSound sound;
+    std::string why;
+    if (!DecodeSound(bytes, &sound, &why)) {
+        *error = "sound '" + request.sound + "': " + why;
         return false;
     }
-    return !TooLarge(*bytes, what, error);
+    return ReelboxPackSetSoundSamples(packer, sound.samples.data(), sound.samples.size() / size_t(sound.channels),
+                                      sound.channels, sound.rate, request.soundQuality.rate,
+                                      request.soundQuality.channels) ||
+           Refused(packer, "sound", request.sound, error);
 }
 
-bool ReadCaption(const PackRequest& request, std::vector<uint8_t>* caption, std::string* error) {
-    caption->clear();
-    if (request.captionGiven) {
-        caption->assign(request.captionText.begin(), request.captionText.end());
-    } else if (!request.captionFile.empty()) {
-        if (!ReadWholeFile(request.captionFile, "caption file", caption, error))
+bool AddCaption(ReelboxPacker* packer, const PackRequest& request, std::string* error) {
+    std::string text = request.captionText;
+    if (!request.captionFile.empty()) {
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(request.captionFile, "caption file", &bytes, error))
             return false;
+        text.assign(bytes.begin(), bytes.end());
+        if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)   // a byte-order mark some editors write
+            text.erase(0, 3);
     }
-    if (caption->size() > kMaxCaptionLength) {
-        *error = "caption is " + std::to_string(caption->size()) + " bytes; at most " +
-                 std::to_string(kMaxCaptionLength) + " fit";
+    if (text.find('\0') != std::string::npos) {
+        *error = "caption contains a zero byte; the player would cut it there";
         return false;
     }
-    if (!caption->empty() && std::memchr(caption->data(), 0, caption->size())) {
-        *error = "caption contains a zero byte; the player would cut it there";
+    if (text.empty())
+        return true;
+    if (!ReelboxPackSetCaption(packer, text.c_str(), request.charset)) {
+        *error = ReelboxPackError(packer);
         return false;
     }
     return true;
@@ -64,88 +99,42 @@ bool ReadCaption(const PackRequest& request, std::vector<uint8_t>* caption, std:
 
 }  // namespace
 
-PackageTrailerRecord MakeTrailer(const PackRequest& request, uint32_t captionLength,
-                                 const PayloadEntry& animation, const PayloadEntry& message,
-                                 const PayloadEntry& sound, const PayloadEntry& logo) {
-    PackageTrailerRecord trailer;
-    std::memset(&trailer, 0, sizeof trailer);
-    std::memcpy(trailer.signature, "KVZ", 4);   // the three letters and their terminator
-    trailer.reserved = 0;
-    trailer.captionLength = captionLength;
-    trailer.captionColour = request.colour;
-    EncodeFontRecord(request.font, trailer.captionFont);
-    trailer.animation = animation;
-    trailer.message = message;
-    trailer.sound = sound;
-    trailer.logo = logo;
-    trailer.startPlacement = request.startPlacement;
-    trailer.endPlacement = request.endPlacement;
-    trailer.showAbout = request.about ? 1 : 0;
-    std::memcpy(trailer.captionRect, kStoredCaptionRect, sizeof kStoredCaptionRect);
-    return trailer;
-}
-
-bool TakeBarePlayer(std::vector<uint8_t>* player, bool replace, const std::string& path,
-                    std::string* error) {
-    if (player->size() <= kTrailerSize)
-        return true;
-    PackageTrailerRecord trailer;
-    DecodeTrailer(player->data() + player->size() - kTrailerSize, &trailer);
-    PackagePayloads payloads;
-    if (LocatePayloads(player->size(), trailer, &payloads) != kPackageAccepted)
-        return true;
-    if (!replace) {
-        *error = "player '" + path + "' already carries a package (use --replace to strip it)";
+bool PackShow(const PackRequest& request, std::ostream& out, std::string* error) {
+    Packer owner(ReelboxPackCreate(), ReelboxPackFree);
+    ReelboxPacker* packer = owner.get();
+    std::vector<uint8_t> player;
+    if (!ReadWholeFile(request.player, "player", &player, error))
+        return false;
+    if (!ReelboxPackSetPlayer(packer, player.data(), player.size(), request.replace ? 1 : 0)) {
+        *error = "player '" + request.player + "' " + ReelboxPackError(packer) + " (use --replace)";
         return false;
     }
-    player->resize(size_t(payloads.animation.offset));
-    return true;
-}
+    player = std::vector<uint8_t>();
+    if (!AddFile(packer, request.animation, "animation", ReelboxPackSetAnimation, error) ||
+        !AddMessage(packer, request, error) ||
+        (!request.logo.empty() && !AddFile(packer, request.logo, "logo", ReelboxPackSetLogo, error)) ||
+        !AddSound(packer, request, error) || !AddCaption(packer, request, error))
+        return false;
 
-bool PackShow(const PackRequest& request, std::string* error) {
-    std::vector<uint8_t> player, animation, message, logo, sound, caption;
-    if (!ReadWholeFile(request.player, "player", &player, error) ||
-        !TakeBarePlayer(&player, request.replace, request.player, error))
+    const FontRecord& font = request.font;
+    const uint32_t c = request.colour;   // COLORREF
+    const std::string face(font.faceName, strnlen(font.faceName, kFaceNameSize));
+    if (!ReelboxPackSetFont(packer, face.c_str(), font.height, font.weight >= 700, font.italic) ||
+        !ReelboxPackSetCaptionColour(packer, (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF)) ||
+        !ReelboxPackSetPlacement(packer, int(request.startPlacement), int(request.endPlacement)) ||
+        !ReelboxPackSetAbout(packer, request.about ? 1 : 0)) {
+        *error = ReelboxPackError(packer);
         return false;
-    if (!ReadPayload(request.animation, "animation", LooksLikeGif,
-                     "a GIF (no GIF87a/GIF89a header)", &animation, error))
-        return false;
-    if (!request.message.empty() &&
-        !ReadPayload(request.message, "message", LooksLikeEnhancedMetafile,
-                     "an enhanced metafile (no EMR_HEADER record with the \" EMF\" signature)",
-                     &message, error))
-        return false;
-    if (!request.logo.empty() &&
-        !ReadPayload(request.logo, "logo", LooksLikeGif, "a GIF (no GIF87a/GIF89a header)",
-                     &logo, error))
-        return false;
-    SoundKind soundKind = kSoundUnknown;
-    if (!request.sound.empty()) {
-        if (!ReadWholeFile(request.sound, "sound", &sound, error))
-            return false;
-        soundKind = DetectSoundKind(sound);
-        if (soundKind == kSoundUnknown) {
-            *error = "sound '" + request.sound +
-                     "' is neither a WAV (RIFF....WAVE) nor a MIDI (MThd) file";
-            return false;
-        }
-        if (TooLarge(sound, "sound", error))
-            return false;
     }
-    if (!ReadCaption(request, &caption, error))
+
+    const int built = ReelboxPackBuild(packer);
+    out << ReelboxPackReport(packer);
+    if (!built) {
+        *error = ReelboxPackError(packer);
         return false;
-
-    PackageTrailerRecord trailer = MakeTrailer(
-        request, uint32_t(caption.size()), Entry(&animation, kTypeGif),
-        Entry(request.message.empty() ? nullptr : &message, kTypeMetafile),
-        Entry(request.sound.empty() ? nullptr : &sound,
-              soundKind == kSoundWave ? kTypeWave : kTypeMidi),
-        Entry(request.logo.empty() ? nullptr : &logo, kTypeGif));
-    std::vector<uint8_t> trailerBytes(kTrailerSize);
-    EncodeTrailer(trailer, trailerBytes.data());
-
-    // Payload order in the file: animation, message, logo, sound, caption, trailer.
-    return WriteFileAtomically(request.output,
-                               {&player, &animation, &message, &logo, &sound, &caption, &trailerBytes},
-                               error);
+    }
+    size_t size = 0;
+    const unsigned char* show = ReelboxPackOutput(packer, &size);
+    const std::vector<uint8_t> bytes(show, show + size);
+    return WriteFileAtomically(request.output, {&bytes}, error);
 }

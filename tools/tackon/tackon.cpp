@@ -6,6 +6,7 @@
 #include "package_extract.h"
 #include "package_info.h"
 #include "package_writer.h"
+#include "show_check.h"
 
 int RunTackon(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     TackonCommand command;
@@ -22,10 +23,12 @@ int RunTackon(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return PrintPackageInfo(command.packagePath, out, err);
     case kModeExtract:
         return ExtractPackage(command.packagePath, command.extractFolder, out, err);
+    case kModeCheck:
+        return CheckShowFile(command.packagePath, out, err);
     case kModePack:
         break;
     }
-    if (!PackShow(command.pack, &error)) {
+    if (!PackShow(command.pack, out, &error)) {
         err << "tackon: " << error << "\n";
         return 1;
     }

@@ -43,11 +43,17 @@ Bytes SampleEmf(size_t extra) {
         PutLe32(&b, i < 4 ? 0 : 100);   // bounds and frame
     PutLe32(&b, 0x464D4520);            // " EMF" at byte 40
     PutLe32(&b, 0x00010000);            // version
-    PutLe32(&b, uint32_t(88 + 20 + extra));
+    const size_t comment = extra ? 12 + (extra + 3) / 4 * 4 : 0;
+    PutLe32(&b, uint32_t(88 + comment + 20));
     while (b.size() < 88)
         b.push_back(0);
-    for (size_t i = 0; i < extra; ++i)
-        b.push_back(uint8_t(i));
+    if (extra) {
+        PutLe32(&b, 70);   // EMR_GDICOMMENT holding the extra bytes
+        PutLe32(&b, uint32_t(comment));
+        PutLe32(&b, uint32_t(extra));
+        for (size_t i = 0; i < comment - 12; ++i)
+            b.push_back(uint8_t(i));
+    }
     PutLe32(&b, 14);   // EMR_EOF
     PutLe32(&b, 20);
     PutLe32(&b, 0);

@@ -9,7 +9,8 @@
 using Bytes = std::vector<uint8_t>;
 
 Bytes SampleGif(size_t extra, uint8_t seed);   // a 1x1 GIF89a, padded after its trailer
-Bytes SampleEmf(size_t extra);                  // EMR_HEADER with " EMF", then EMR_EOF
+Bytes SampleEmf(size_t extra);                  // EMR_HEADER with " EMF", a comment record
+                                                // holding `extra` bytes, then EMR_EOF
 Bytes SampleWave(size_t samples);
 Bytes SampleMidi();
 

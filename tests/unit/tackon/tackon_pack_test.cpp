@@ -221,14 +221,13 @@ TEST_F(TackonPack, PackagedPlayerIsRefusedUnlessReplaced) {
 }
 
 TEST_F(TackonPack, InfoAndExtractRefuseWhatThePlayerRefuses) {
-    ToolRun bare = Tackon({"--info", folder / "player.exe"});
-    EXPECT_EQ(1, bare.status);
-    EXPECT_NE(std::string::npos, bare.out.find("refused: trailer signature")) << bare.out;
-
+    // A file without a trailer gets one line and no field values.
     WriteBytes(folder / "tiny.exe", Bytes(152, 'K'));
-    ToolRun tiny = Tackon({"--info", folder / "tiny.exe"});
-    EXPECT_EQ(1, tiny.status);
-    EXPECT_NE(std::string::npos, tiny.out.find("too small")) << tiny.out;
+    for (const char* name : {"player.exe", "tiny.exe"}) {
+        ToolRun bare = Tackon({"--info", folder / name});
+        EXPECT_EQ(1, bare.status);
+        EXPECT_EQ("no Reelbox package: the file does not end with a trailer\n", bare.out) << name;
+    }
 
     // A trailer whose animation reaches before the start of the file.
     ASSERT_EQ(0, Tackon(Base("show.exe")).status);
