@@ -72,8 +72,9 @@ TEST_F(WebShowTest, PageMadeShowShowsItsPictureAndCaption) {
     EXPECT_TRUE(SaveScreenshot(std::string(REELBOX_WEB_SHOTS) + "/show-under-wine.png"));
 
     ClickAt(corner.x + side / 2, corner.y + side / 2);
-    ASSERT_TRUE(Within(10000, "the About dialog", [] {
-        return FindWindowsByTitle("Reelbox").size() == 1;
+    ASSERT_TRUE(Within(10000, "the About dialog with the focus", [] {
+        std::vector<TopWindow> dialog = FindWindowsByTitle("Reelbox");
+        return dialog.size() == 1 && FocusedWindow() == dialog[0].id;
     }));
     ASSERT_TRUE(PressKey("Escape"));
     ASSERT_TRUE(Ends(process, 10000));
