@@ -408,7 +408,7 @@ function colourValue(id) {
   return parseInt($(id).value.slice(1), 16);
 }
 
-function packerText(packer, pointer) {
+function packerText(pointer) {
   return core.UTF8ToString(pointer);
 }
 
@@ -420,7 +420,7 @@ function buildShow(errors) {
     return {report: 'This build of the page has no packing core.', ok: false};
   }
   const packer = core._ReelboxPackCreate();
-  const error = () => packerText(packer, core._ReelboxPackError(packer));
+  const error = () => packerText(core._ReelboxPackError(packer));
   const refuse = (id, done) => { if (!done && !errors[id]) errors[id] = error(); };
   try {
     withBytes(playerBytes, (p, n) => {
@@ -446,8 +446,12 @@ function buildShow(errors) {
     } else if (kind === 'picture' && !errors['message-picture']) {
       errors['message-picture'] = 'Pick the message picture, or choose another kind of message.';
     }
-    withText($('caption').value, (p) =>
-      refuse('caption', core._ReelboxPackSetCaption(packer, p, Number($('charset').value))));
+    const captionStored = withText($('caption').value, (p) =>
+      core._ReelboxPackSetCaption(packer, p, Number($('charset').value)));
+    refuse('caption', captionStored);
+    $('caption-charset').textContent = captionStored && $('caption').value
+      ? `Stored in ${packerText(core._ReelboxPackCharsetName(core._ReelboxPackCaptionCharset(packer)))}.`
+      : '';
     const size = Number($('font-size').value);
     if (!(size >= 6 && size <= 200)) {
       errors['font-size'] = 'The size must be a whole number of pixels from 6 to 200.';
@@ -474,7 +478,7 @@ function buildShow(errors) {
     refuse('show-about', core._ReelboxPackSetAbout(packer, $('show-about').checked ? 1 : 0));
 
     const built = core._ReelboxPackBuild(packer);
-    const report = packerText(packer, core._ReelboxPackReport(packer));
+    const report = packerText(core._ReelboxPackReport(packer));
     let hasError = !built;
     for (let i = 0; i < core._ReelboxPackFindingCount(packer); ++i) {
       if (core._ReelboxPackFindingKind(packer, i) === FINDING_ERROR) hasError = true;
