@@ -4,7 +4,6 @@ import base64
 import os
 import shutil
 import tempfile
-import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
