@@ -9,7 +9,7 @@ PACKAGES=(
   wine wine64 fonts-wine
   xvfb xdotool x11-apps imagemagick libx11-dev libxtst-dev
   googletest libgif-dev libbenchmark-dev clang libclang-rt-14-dev
-  libpng-dev libjpeg62-turbo-dev libsndfile1-dev
+  libpng-dev libjpeg62-turbo-dev libsndfile1-dev ffmpeg fonts-dejavu-core
   pulseaudio pulseaudio-utils sox
   emscripten node-acorn chromium chromium-driver python3-selenium
 )
