@@ -2,7 +2,11 @@
 #   make demo   plays a sample show (installs and builds what it needs)
 #   make test   builds everything and runs every test
 #   make dist   the release archives in out/dist/ (make dist-check: built twice, compared)
-.PHONY: all deps build test demo bench clean dist dist-check
+#   make web    builds the show-making web page into out/web (make serve serves it)
+.PHONY: all deps build test demo bench clean dist dist-check web serve
+
+# The player the web page appends shows to (make web PLAYER=path/to/reelbox.exe).
+PLAYER ?= build/windows/src/app/reelbox.exe
 
 all: build
 
@@ -26,6 +30,14 @@ dist-check: deps
 
 bench: deps
 	scripts/build.sh && cmake --build build/native --target reelbox_bench -j 2 && build/native/bench/reelbox_bench
+
+web: deps
+	@[ -f "$(PLAYER)" ] || scripts/build.sh
+	REELBOX_PLAYER="$(PLAYER)" scripts/build-web.sh out/web
+
+serve: web
+	@echo "Serving the page on http://127.0.0.1:8000/ (Ctrl-C stops)"
+	cd out/web && python3 -m http.server 8000 --bind 127.0.0.1
 
 clean:
 	rm -rf build out

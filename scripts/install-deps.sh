@@ -11,7 +11,8 @@ PACKAGES=(
   googletest libgif-dev libbenchmark-dev clang libclang-rt-14-dev
   libpng-dev libjpeg62-turbo-dev libsndfile1-dev ffmpeg fonts-dejavu-core
   pulseaudio pulseaudio-utils sox
-  ffmpeg python3
+  python3
+  emscripten node-acorn chromium chromium-driver python3-selenium
 )
 
 missing=()

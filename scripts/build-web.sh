@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the web page into a folder (default out/web): the portable core compiled to
+# WebAssembly and embedded in one script (so the page also works from file://), the page's
+# own files, and the player the page appends shows to, embedded as player.js.
+#   scripts/build-web.sh [OUT] ; REELBOX_PLAYER=path/to/reelbox.exe picks another player.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+OUT="${1:-$ROOT/out/web}"
+PLAYER="${REELBOX_PLAYER:-$ROOT/build/windows/src/app/reelbox.exe}"
+export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+
+if [ ! -f "$PLAYER" ]; then
+  echo "build-web: no player at $PLAYER (build the Windows tree first: scripts/build.sh)" >&2
+  exit 1
+fi
+
+cd "$ROOT"
+# The portable core: decoder, composition model, placement, package format, packing core.
+sources=(web/core/*.cpp
+         src/gif/frame_image.cpp src/gif/code_reader.cpp src/gif/lzw_decoder.cpp
+         src/gif/gif_parser.cpp src/gif/frame_list.cpp src/gif/gif_loader.cpp
+         src/gif/file_mapping_posix.cpp
+         src/render/composition_model.cpp src/render/dib_layout.cpp src/show/placement.cpp)
+for portable in src/package/*.cpp src/pack/*.cpp; do
+  [ -f "$portable" ] && sources+=("$portable")
+done
+exports='_WebAlloc,_WebFree,_WebLoadAnimation,_WebReleaseAnimation,_WebAnimationWidth,_WebAnimationHeight,_WebFrameDelay,_WebComposeFrames,_WebAnimationCorner,_WebMessageLayout'
+if compgen -G "src/pack/*.cpp" >/dev/null; then
+  exports+=$(grep -o 'ReelboxPack[A-Za-z0-9]*(' src/pack/pack_api.h | sort -u | sed 's/^/,_/; s/($//' | tr -d '\n')
+fi
+
+mkdir -p "$OUT"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+em++ -O2 -std=c++17 -Isrc -I. "${sources[@]}" \
+  -sSINGLE_FILE=1 -sMODULARIZE=1 -sEXPORT_NAME=ReelboxCore -sENVIRONMENT=web \
+  -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS="[$exports]" \
+  -sEXPORTED_RUNTIME_METHODS='["HEAPU8","UTF8ToString"]' \
+  -o "$tmp/reelbox_core.js"
+{ printf 'window.ReelboxPlayerBase64 = "'; base64 -w0 "$PLAYER"; printf '";\n'; } > "$tmp/player.js"
+cp web/index.html web/page.js web/style.css "$tmp/"
+cp "$tmp"/* "$OUT/"
+echo "web page in $OUT (player: $PLAYER)"

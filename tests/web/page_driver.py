@@ -1,0 +1,109 @@
+"""Headless Chromium driving the show page through chromedriver: start-up, file fields,
+downloads and reading pixels back from the page's canvases."""
+import base64
+import os
+import shutil
+import tempfile
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.support.ui import WebDriverWait
+
+CHROMIUM = os.environ.get("REELBOX_CHROMIUM", "/usr/bin/chromium")
+CHROMEDRIVER = os.environ.get("REELBOX_CHROMEDRIVER", "/usr/bin/chromedriver")
+TIMEOUT = 60  # seconds any one condition may take on a loaded machine
+
+
+class Page:
+    """One browser with the page open; use with `with`."""
+
+    def __init__(self, url):
+        self.profile = tempfile.mkdtemp(prefix="reelbox-chromium-")
+        self.downloads = os.path.join(self.profile, "downloads")
+        os.mkdir(self.downloads)
+        options = webdriver.ChromeOptions()
+        options.binary_location = CHROMIUM
+        for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                     "--no-first-run", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync",
+                     "--disable-dev-shm-usage", "--window-size=1400,1800",
+                     f"--user-data-dir={os.path.join(self.profile, 'profile')}"):
+            options.add_argument(flag)
+        options.add_experimental_option("prefs", {
+            "download.default_directory": self.downloads,
+            "download.prompt_for_download": False,
+        })
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        self.driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                                    {"behavior": "allow", "downloadPath": self.downloads})
+        self.driver.get(url)
+        self.wait_for(lambda: self.body_state() in ("true", "failed"), "the page to start")
+        assert self.body_state() == "true", self.text("check")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.driver.quit()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def body_state(self):
+        return self.driver.execute_script("return document.body.dataset.ready || ''")
+
+    def wait_for(self, condition, what):
+        WebDriverWait(self.driver, TIMEOUT, poll_frequency=0.05).until(
+            lambda _: condition(), message=f"waited {TIMEOUT} s for {what}")
+
+    def element(self, element_id):
+        return self.driver.find_element(By.ID, element_id)
+
+    def text(self, element_id):
+        return self.element(element_id).text
+
+    def set_file(self, element_id, path):
+        """Picks a file and waits until the page has read it and redrawn the check."""
+        before = self.driver.execute_script("return window.reelboxRefreshes || 0")
+        self.element(element_id).send_keys(os.path.abspath(path))
+        self.wait_for(lambda: self.driver.execute_script(
+            "return window.reelboxRefreshes || 0") > before, f"the page to read {path}")
+
+    def set_value(self, element_id, value):
+        """Sets a text, number, colour or select field as typing would and fires `input`."""
+        self.driver.execute_script(
+            "const e = document.getElementById(arguments[0]); e.value = arguments[1];"
+            "e.dispatchEvent(new Event('input', {bubbles: true}));", element_id, value)
+
+    def click(self, element_id):
+        self.element(element_id).click()
+
+    def canvas_rgba(self, element_id):
+        """The canvas's pixels as (width, height, RGBA bytes)."""
+        width, height, data = self.driver.execute_script(
+            "const c = document.getElementById(arguments[0]);"
+            "const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+            "let s = ''; for (let i = 0; i < d.length; i += 8192)"
+            "  s += String.fromCharCode.apply(null, d.subarray(i, i + 8192));"
+            "return [c.width, c.height, btoa(s)];", element_id)
+        return width, height, base64.b64decode(data)
+
+    def download(self, button_id="download"):
+        """Clicks the download button and answers the downloaded file's bytes."""
+        self.click(button_id)
+        path = os.path.join(self.downloads, "show.exe")
+        self.wait_for(lambda: os.path.exists(path) and not any(
+            name.endswith(".crdownload") for name in os.listdir(self.downloads)),
+            "the download to finish")
+        with open(path, "rb") as f:
+            data = f.read()
+        os.remove(path)
+        return data
+
+    def screenshot(self, path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        self.driver.save_screenshot(path)
+
+    def console_errors(self):
+        return [entry["message"] for entry in self.driver.get_log("browser")
+                if entry["level"] == "SEVERE"]

@@ -1,0 +1,237 @@
+"""The show page in headless Chromium.
+
+  web_page_test.py preview   the preview's frames against the composition model, and bad
+                             inputs refused at their field (page opened from file://)
+  web_page_test.py shows     every field filled, the downloaded shows checked with the
+                             native tackon and compared byte for byte with tackon's own
+                             (page served on 127.0.0.1)
+
+Paths come from the environment: REELBOX_WEB_PAGE (the built page), REELBOX_WEB_FIXTURES
+(web_fixtures), REELBOX_TACKON, REELBOX_PLAYER, REELBOX_WEB_WORK (a scratch folder),
+REELBOX_WEB_SHOTS (where screenshots go) and REELBOX_WEB_SHOW (where the picture show is
+left for the end-to-end test that plays it).
+"""
+import functools
+import http.server
+import os
+import shutil
+import subprocess
+import sys
+import threading
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from page_driver import Page  # noqa: E402
+
+PAGE = os.environ["REELBOX_WEB_PAGE"]
+FIXTURES = os.environ["REELBOX_WEB_FIXTURES"]
+TACKON = os.environ.get("REELBOX_TACKON", "")
+PLAYER = os.environ.get("REELBOX_PLAYER", "")
+WORK = os.environ["REELBOX_WEB_WORK"]
+SHOTS = os.environ["REELBOX_WEB_SHOTS"]
+SHOW_FOR_E2E = os.environ.get("REELBOX_WEB_SHOW", "")
+
+BACKDROP = "2a5d8f"
+CAPTION = "Joyeux anniversaire, Zoé ! Une longue légende qui passe à la ligne."
+
+
+def work_path(name):
+    return os.path.join(WORK, name)
+
+
+def run(args):
+    result = subprocess.run(args, capture_output=True, text=True)
+    return result.returncode, result.stdout + result.stderr
+
+
+def make_inputs():
+    """Test files: the animation, a logo, a BMP picture, a WAV, a PNG and a broken WAV."""
+    os.makedirs(WORK, exist_ok=True)
+    subprocess.run([FIXTURES, "gif", work_path("animation.gif")], check=True)
+    # A four-colour picture: quadrants that are easy to find on the screen, with no colour
+    # profile, so that the browser and the native decoder read the same pixels.
+    subprocess.run(["convert", "-size", "80x60", "xc:#e03020", "(", "-size", "80x60",
+                    "xc:#20a040", ")", "+append", "(", "-size", "160x60", "xc:#2040e0", ")",
+                    "-append", "-type", "TrueColor", "BMP3:" + work_path("picture.bmp")],
+                   check=True)
+    subprocess.run(["convert", "-size", "10x10", "xc:red", work_path("picture.png")], check=True)
+    subprocess.run(["sox", "-n", "-r", "22050", "-c", "1", "-b", "16", work_path("tone.wav"),
+                    "synth", "0.4", "sine", "440"], check=True)
+    with open(work_path("tone.wav"), "rb") as f:
+        header = f.read(20)
+    with open(work_path("broken.wav"), "wb") as f:
+        f.write(header + b"\x07" * 9)
+    shutil.copy(work_path("animation.gif"), work_path("logo.gif"))
+
+
+class PreviewTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        make_inputs()
+
+    def test_preview_frames_are_the_models(self):
+        expected_path = work_path("model.rgb")
+        subprocess.run([FIXTURES, "model", work_path("animation.gif"), BACKDROP, expected_path],
+                       check=True)
+        with open(expected_path, "rb") as f:
+            expected = f.read()
+        with Page("file://" + os.path.abspath(os.path.join(PAGE, "index.html"))) as page:
+            page.set_value("backdrop-colour", "#" + BACKDROP)
+            page.set_file("animation", work_path("animation.gif"))
+            page.click("play-pause")   # stops the clock; the buttons step from here
+            width, height, _ = page.canvas_rgba("animation-canvas")
+            frame_size = width * height * 3
+            self.assertEqual((width, height), (48, 32))
+            self.assertEqual(len(expected) % frame_size, 0)
+            count = len(expected) // frame_size
+            self.assertEqual(count, 6)
+            self.assertIn(f"of {count}", page.text("frame-label"))
+            # Paused wherever the clock stood; the buttons step through every frame from there.
+            seen_frames = {}
+            for _ in range(count):
+                page.click("frame-next")
+                index = int(page.element("animation-canvas").get_attribute("data-frame"))
+                _, _, rgba = page.canvas_rgba("animation-canvas")
+                rgb = bytes(b for i, b in enumerate(rgba) if i % 4 != 3)
+                want = expected[index * frame_size:(index + 1) * frame_size]
+                differing = sum(1 for i in range(0, frame_size, 3) if rgb[i:i + 3] != want[i:i + 3])
+                self.assertEqual(differing, 0, f"frame {index}: {differing} pixels differ")
+                seen_frames[index] = rgb
+            self.assertEqual(sorted(seen_frames), list(range(count)))
+            # The fixture exercises every disposal: no two consecutive frames look alike.
+            self.assertEqual(len(set(seen_frames.values())), count)
+            page.screenshot(os.path.join(SHOTS, "preview.png"))
+            self.assertEqual(page.console_errors(), [])
+
+    def test_bad_inputs_are_refused_at_their_field(self):
+        with Page("file://" + os.path.abspath(os.path.join(PAGE, "index.html"))) as page:
+            page.set_file("animation", work_path("animation.gif"))
+            page.click("message-kind-colour")
+            page.set_value("caption", "Bon anniversaire")
+            self.assertTrue(page.element("download").is_enabled(), page.text("check"))
+            # Every control has a label and is reached with the Tab key.
+            unlabelled = page.driver.execute_script(
+                "return [...document.querySelectorAll('input, select, textarea, button')]"
+                ".filter(e => !(e.labels && e.labels.length) && !e.getAttribute('aria-label')"
+                " && !(e.tagName === 'BUTTON' && e.textContent.trim()) || e.tabIndex < 0)"
+                ".map(e => e.id || e.name)")
+            self.assertEqual(unlabelled, [])
+            cases = [
+                ("animation", lambda: page.set_file("animation", work_path("picture.png")),
+                 "PNG", lambda: page.set_file("animation", work_path("animation.gif"))),
+                ("caption", lambda: page.set_value("caption", "x" * 256),
+                 "255", lambda: page.set_value("caption", "Bon anniversaire")),
+                ("caption", lambda: page.set_value("caption", "Ωмега"),
+                 "U+043C", lambda: page.set_value("caption", "Bon anniversaire")),
+                ("sound", lambda: page.set_file("sound", work_path("broken.wav")),
+                 "WAV", lambda: page.set_file("sound", work_path("tone.wav"))),
+            ]
+            for field, spoil, words, mend in cases:
+                spoil()
+                message = page.text(f"{field}-error")
+                self.assertIn(words, message, f"{field}: '{message}'")
+                self.assertFalse(page.element("download").is_enabled(), f"{field}: download offered")
+                if field == "caption" and words == "U+043C":
+                    page.screenshot(os.path.join(SHOTS, "bad-caption.png"))
+                mend()
+                self.assertEqual(page.text(f"{field}-error"), "")
+                self.assertTrue(page.element("download").is_enabled(), page.text("check"))
+
+
+class Server:
+    """The page on 127.0.0.1 from a thread of this process."""
+
+    def __enter__(self):
+        class Quiet(http.server.SimpleHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+        handler = functools.partial(Quiet, directory=PAGE)
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        return f"http://127.0.0.1:{self.server.server_address[1]}/index.html"
+
+    def __exit__(self, *exc):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class ShowTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        make_inputs()
+
+    def fill_common(self, page):
+        page.set_file("animation", work_path("animation.gif"))
+        page.set_value("caption", CAPTION)
+        page.set_value("charset", "0")
+        page.set_value("font-face", "Times New Roman")
+        page.set_value("font-size", "30")
+        page.click("font-bold")
+        page.click("font-italic")
+        page.set_value("caption-colour", "#ff00ff")
+        page.set_file("sound", work_path("tone.wav"))
+        page.set_file("logo", work_path("logo.gif"))
+        page.click("show-about")
+        page.click("start-cell-6")
+        page.click("end-cell-3")
+
+    def tackon(self, message_args, output):
+        return run([TACKON, "--player", PLAYER, "--animation", work_path("animation.gif"),
+                    *message_args, "--caption", CAPTION, "--charset", "western",
+                    "--font", "Times New Roman,-30,bold,italic", "--colour", "#FF00FF",
+                    "--sound", work_path("tone.wav"), "--logo", work_path("logo.gif"),
+                    "--about", "--start", "top-right", "--end", "bottom-left", "-o", output])
+
+    def check_show(self, page, name, message_args):
+        self.assertTrue(page.element("download").is_enabled(), page.text("check"))
+        shown_check = page.driver.execute_script("return document.getElementById('check').textContent")
+        data = page.download()
+        downloaded = work_path(f"{name}-page.exe")
+        with open(downloaded, "wb") as f:
+            f.write(data)
+        status, info = run([TACKON, "--info", downloaded])
+        self.assertEqual(status, 0, info)
+        status, check = run([TACKON, "--check", downloaded])
+        self.assertEqual(status, 0, check)
+        # The page shows the check tackon prints, up to tackon's closing verdict.
+        self.assertIn("6 frames", check)
+        self.assertEqual(shown_check + "\nverdict: the player plays this show\n", check)
+        made = work_path(f"{name}-tackon.exe")
+        status, output = self.tackon(message_args, made)
+        self.assertEqual(status, 0, output)
+        with open(made, "rb") as f:
+            expected = f.read()
+        self.assertEqual(len(data), len(expected))
+        first = next((i for i in range(len(data)) if data[i] != expected[i]), -1)
+        self.assertEqual(first, -1, f"{name}: the shows differ first at byte {first}")
+        return downloaded
+
+    def test_shows_equal_tackons(self):
+        with Server() as url, Page(url) as page:
+            self.fill_common(page)
+            page.click("message-kind-colour")
+            page.set_value("message-colour", "#ffe680")
+            self.check_show(page, "card", ["--message-colour", "#FFE680"])
+
+            page.set_file("message-picture", work_path("picture.bmp"))
+            page.set_value("message-background", "#102030")
+            page.set_value("backdrop-colour", "#" + BACKDROP)
+            picture_show = self.check_show(page, "picture", [
+                "--message-image", work_path("picture.bmp"), "--message-background", "#102030"])
+            page.screenshot(os.path.join(SHOTS, "page.png"))
+            page.driver.execute_script("document.getElementById('preview').scrollIntoView()")
+            page.screenshot(os.path.join(SHOTS, "preview-with-message.png"))
+            # Everything the page loaded came from its own origin.
+            origins = page.driver.execute_script(
+                "return performance.getEntriesByType('resource').map(e => new URL(e.name).origin)")
+            self.assertEqual([o for o in origins if o != url.rsplit("/", 1)[0]], [])
+            self.assertEqual(page.console_errors(), [])
+        if SHOW_FOR_E2E:
+            shutil.copy(picture_show, SHOW_FOR_E2E)
+
+
+if __name__ == "__main__":
+    suites = {"preview": PreviewTest, "shows": ShowTest}
+    suite = unittest.defaultTestLoader.loadTestsFromTestCase(suites[sys.argv[1]])
+    result = unittest.TextTestRunner(verbosity=2).run(suite)
+    sys.exit(0 if result.wasSuccessful() else 1)
