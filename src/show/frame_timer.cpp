@@ -7,11 +7,21 @@ UINT_PTR TimerId;
 int TimerArmed;
 DWORD LastAdvanceTick;
 
+static DWORD (*FrameClockSource)() = nullptr;
+
+DWORD FrameClockNow() {
+    return FrameClockSource ? FrameClockSource() : GetTickCount();
+}
+
+void SetFrameClockSource(DWORD (*source)()) {
+    FrameClockSource = source;
+}
+
 void StartFrameTimer(HWND window) {
     TimerId = 0;
     TimerArmed = 0;
     TimerId = SetTimer(window, kFrameTimerId, kFrameTimerPeriod, nullptr);
-    LastAdvanceTick = GetTickCount();
+    LastAdvanceTick = FrameClockNow();
 }
 
 void StopFrameTimer(HWND window) {
@@ -29,7 +39,7 @@ bool ArmOnFirstTick(HWND window) {
 }
 
 bool FrameDelayHasPassed() {
-    DWORD now = GetTickCount();
+    DWORD now = FrameClockNow();
     DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
     if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
         return false;

@@ -11,7 +11,12 @@ constexpr UINT kFrameTimerPeriod = 10;   // milliseconds
 
 extern UINT_PTR TimerId;        // 0 when the timer could not be created
 extern int TimerArmed;          // 0 until the first accepted tick or activation
-extern DWORD LastAdvanceTick;   // tick count of the window's creation and of every advance
+extern DWORD LastAdvanceTick;   // FrameClockNow() at the window's creation and every advance
+
+// The frame timer's clock in milliseconds, the only time it reads. Tests may set a source
+// of their own; null restores the system's tick count.
+DWORD FrameClockNow();
+void SetFrameClockSource(DWORD (*source)());
 
 // Resets the timer state and starts FrameTimer on the window (each window's WM_CREATE).
 void StartFrameTimer(HWND window);

@@ -131,7 +131,7 @@ void PaintZoom(HWND window) {
 void AdvanceZoom(HWND window, UINT_PTR id) {
     if (id != TimerId || ArmOnFirstTick(window) || ZoomStep >= kLastZoomStep)
         return;
-    LastAdvanceTick = GetTickCount();
+    LastAdvanceTick = FrameClockNow();
     ++ZoomStep;
     if (ZoomStep == kLastZoomStep)
         StopFrameTimer(window);
