@@ -89,7 +89,11 @@ TEST_F(ShowFocusTest, FinishedMessageHidesForASecondAndIsDrawnAgainWithItsCaptio
         CountCaption(ScreenPiece(mx, my, kMessageSide, kMessageSide), &inside, &outside);
         return inside > 0;
     }));
-    SleepMs(300);
+    // The focus loss below must be the other program's: the message window first takes the
+    // keyboard once it is on the screen.
+    const unsigned long messageWindow = FindWindowsByRect(mx, my, kMessageSide, kMessageSide)[0].id;
+    ASSERT_TRUE(Within(5000, "the message window holding the keyboard",
+                       [&] { return FocusedWindow() == messageWindow; }));
 
     WineProcess* other = Start(Fixture(), {"window", "250", "150", "200", "150", "33CC99", "4000"});
     ASSERT_TRUE(Within(8000, "the message window hidden",

@@ -206,7 +206,7 @@ protected:
         ASSERT_TRUE(Within(kStartTimeoutMs, "the Error box",
                            [] { return !FindWindowsByTitle("Error").empty(); }));
         EXPECT_EQ(ErrorBoxContents(), std::string("text=") + kInvalidFileText + "\nbuttons=OK\n");
-        SleepMs(300);
+        QuietPeriod(300, "a second Error box or the show's window would appear");
         EXPECT_EQ(FindWindowsByTitle("Error").size(), 1u) << DescribeWindows(ListTopWindows());
         EXPECT_FALSE(ShowWindowExists()) << "the show's window appeared before the box was closed";
         EXPECT_FALSE(PollExit(show)) << "the player ended while its box was open";
@@ -217,11 +217,11 @@ protected:
         ASSERT_TRUE(PressKey("Return"));
         ASSERT_TRUE(Within(kStartTimeoutMs, "the show's window after the box", ShowWindowExists));
         EXPECT_TRUE(FindWindowsByTitle("Error").empty());
-        SleepMs(2000);
+        QuietPeriod(1000, "the refused sound would be heard or a second box appear");
         int64_t escapeMs = PressEscapeOnShow();
         ExpectEndWithoutBox(show);
         std::printf("refused sound: Escape to exit %lld ms\n", (long long)(show->endedMs - escapeMs));
-        SleepMs(300);
+        QuietPeriod(300, "a sound outliving the show would be recorded");
         StopRecording();
         double level = recorder_.RmsBetween(recorder_.FirstSampleMs(), recorder_.EndMs());
         std::printf("refused sound: RMS over the whole run %.6f\n", level);
@@ -241,11 +241,11 @@ TEST_F(SoundTest, WaveIsHeardFromStartUpUntilTheShowEndsAndIsCutThere) {
     WineProcess* show = nullptr;
     int64_t windowMs = StartShowUntilWindow(&show, package);
     ASSERT_GE(windowMs, 0);
-    while (NowMs() < windowMs + 3000) SleepMs(20);
+    QuietPeriod(int(windowMs + 3000 - NowMs()), "the sound plays 3 s into the show; a gap would be heard");
     int64_t escapeMs = PressEscapeOnShow();
     ExpectEndWithoutBox(show);
     int64_t exitMs = show->endedMs;
-    SleepMs(1500);
+    QuietPeriod(1500, "a sound outliving the show would be recorded");
     StopRecording();
 
     int64_t onsetMs = recorder_.FirstLouderThan(kLoud, show->startedMs);
@@ -280,7 +280,7 @@ TEST_F(SoundTest, ShortWaveFallsSilentAndTheShowGoesOn) {
     WineProcess* show = nullptr;
     int64_t windowMs = StartShowUntilWindow(&show, package);
     ASSERT_GE(windowMs, 0);
-    while (NowMs() < windowMs + 3000) SleepMs(20);
+    QuietPeriod(int(windowMs + 3000 - NowMs()), "the short sound ends; the show must not end with it");
     EXPECT_FALSE(PollExit(show)) << "the show ended with its sound";
     EXPECT_TRUE(ShowWindowExists());
     int64_t escapeMs = PressEscapeOnShow();
@@ -365,7 +365,7 @@ TEST_P(MidiSoundTest, PlaysWithoutAnErrorBox) {
     SetSoundType(package, GetParam());
     WineProcess* show = nullptr;
     ASSERT_GE(StartShowUntilWindow(&show, package), 0);
-    SleepMs(2000);
+    QuietPeriod(1000, "an Error box for the MIDI sound would appear");
     EXPECT_TRUE(FindWindowsByTitle("Error").empty()) << DescribeWindows(ListTopWindows());
     PressEscapeOnShow();
     ExpectEndWithoutBox(show);
