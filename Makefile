@@ -1,7 +1,8 @@
 # Reelbox: the two commands a fresh Debian machine needs.
 #   make demo   plays a sample show (installs and builds what it needs)
 #   make test   builds everything and runs every test
-.PHONY: all deps build test demo bench clean
+#   make soak   builds everything and runs the long soak tests
+.PHONY: all deps build test soak demo bench clean
 
 all: build
 
@@ -13,6 +14,9 @@ build: deps
 
 test: deps
 	scripts/run-tests.sh
+
+soak: deps
+	scripts/run-tests.sh soak
 
 demo: deps
 	scripts/demo.sh
