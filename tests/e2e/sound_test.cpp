@@ -302,7 +302,14 @@ TEST_F(SoundTest, ShortWaveFallsSilentAndTheShowGoesOn) {
 }
 
 // A GIF without an image makes the player give up before its window exists, with the
-// sound already playing: it stops, the files go and nothing is shown.
+// sound already started: it stops, the files go and nothing is shown.
+//
+// How much of the tone reaches the sink before the player gives up is a race between the
+// media system's start and the failed load (nothing in 2 of 15 runs on a busy machine, up
+// to about a second otherwise), so it is reported, not required. Nor can the recording
+// tell the stop from the process's exit, which silences the sound under Wine too: the stop
+// is proved by show_window_test (an animation without an image). What holds in every run
+// is checked here: no window or box, no file left, silence from 200 ms after the exit.
 TEST_F(SoundTest, AbandonedShowStopsTheSoundAndLeavesNoFile) {
     Bytes empty;
     PutHeader(&empty, kWidth, kHeight, true, 1);
@@ -321,18 +328,20 @@ TEST_F(SoundTest, AbandonedShowStopsTheSoundAndLeavesNoFile) {
     EXPECT_EQ(show->exitCode, 0);
     EXPECT_FALSE(windowOrBox) << "a window or an Error box appeared";
     EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
-    SleepMs(1000);
+    QuietPeriod(1000, "a sound outliving the show would be recorded");
     StopRecording();
 
     int64_t onsetMs = recorder_.FirstLouderThan(kLoud, show->startedMs);
-    ASSERT_GE(onsetMs, 0) << "the sound never started";
-    int64_t silentMs = recorder_.SilentFrom(kSilent, onsetMs);
-    ASSERT_GE(silentMs, 0);
-    std::printf("abandoned show: sound heard from %lld ms to %lld ms, exit at %lld ms after the "
-                "player started\n",
-                (long long)(onsetMs - show->startedMs), (long long)(silentMs - show->startedMs),
+    int64_t silentMs = onsetMs >= 0 ? recorder_.SilentFrom(kSilent, onsetMs) : -1;
+    std::printf("abandoned show: exit at %lld ms after the player started; ",
                 (long long)(show->endedMs - show->startedMs));
-    EXPECT_LE(silentMs, show->endedMs + 200);
+    if (onsetMs >= 0)
+        std::printf("sound heard from %lld ms to %lld ms\n",
+                    (long long)(onsetMs - show->startedMs), (long long)(silentMs - show->startedMs));
+    else
+        std::printf("none of the sound reached the sink before the stop\n");
+    double after = recorder_.RmsBetween(show->endedMs + 200, recorder_.EndMs());
+    EXPECT_LE(after, kSilent) << "the sound went on after the show ended";
 }
 
 // Types 0, 3 and 5 all choose the sequencer, which refuses a WAV (type 4 plays it, above).

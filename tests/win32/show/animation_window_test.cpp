@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -232,6 +233,36 @@ TEST_F(ShowWindowTest, EscapeEndsTheShowAndOtherKeysDoNothing) {
     EXPECT_EQ(EndShowCalls, 1);
     EXPECT_EQ(EndShowWindow, window);
     EXPECT_EQ(FindWindowA("MsgClass", nullptr), nullptr) << "Escape opened the message window";
+}
+
+// The sound starts before the animation is loaded; an animation without an image ends the
+// start-up there, and the sound must stop with it (under Wine the process's exit silences it
+// too, so only here can its stop be seen).
+TEST_F(ShowWindowTest, AnAnimationWithoutAnImageIsGivenUpWithTheSoundStoppedAndTheFileDeleted) {
+    Bytes gif;
+    PutHeader(&gif, kWidth, kHeight, true, 1);
+    gif.push_back(0x3B);
+    char folder[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
+    const std::string path = std::string(folder) + "show_window_test_empty.gif";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, gif.data(), DWORD(gif.size()), &written, nullptr);
+    CloseHandle(file);
+    PackageTrailer = PackageTrailerRecord{};
+    PackageTrailer.animation.present = 1;
+    AnimationFile = static_cast<char*>(std::calloc(MAX_PATH, 1));
+    ASSERT_NE(AnimationFile, nullptr);
+    std::strcpy(AnimationFile, path.c_str());
+    StopSoundCalls = 0;
+
+    EXPECT_FALSE(CreateAnimationWindow(ProgramInstance, SW_SHOWNA));
+    EXPECT_EQ(StopSoundCalls, 1) << "the sound was not stopped";
+    EXPECT_EQ(AnimationFile, nullptr);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the file was left";
+    EXPECT_EQ(FindWindowA("AnimationClass", nullptr), nullptr) << "a window was created";
+    DeleteFileA(path.c_str());
 }
 
 int CountMessageWindows() {

@@ -8,6 +8,7 @@
 int EndShowCalls;
 HWND EndShowWindow;
 int AbandonShowCalls;
+int StopSoundCalls;
 
 void EndShow(HWND window) {
     ++EndShowCalls;
@@ -23,5 +24,6 @@ bool ShowHasEnded() {
 }
 
 bool StopSound() {
+    ++StopSoundCalls;
     return true;
 }

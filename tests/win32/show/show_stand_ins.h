@@ -6,3 +6,4 @@
 extern int EndShowCalls;
 extern HWND EndShowWindow;
 extern int AbandonShowCalls;
+extern int StopSoundCalls;
