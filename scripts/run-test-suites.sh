@@ -12,7 +12,7 @@ if [ "${1:-}" = soak ]; then
   stage "soak tests (Wine)" ctest --test-dir "$WINDOWS" -L soak --output-on-failure || status=1
   exit $status
 fi
-stage "native unit and fuzz tests" ctest --test-dir "$NATIVE" -LE 'e2e|soak' -j "$JOBS" --output-on-failure || status=1
+stage "native unit and fuzz tests" ctest --test-dir "$NATIVE" -LE 'e2e|soak|bench' -j "$JOBS" --output-on-failure || status=1
 stage "end-to-end tests" ctest --test-dir "$NATIVE" -L e2e -LE soak --output-on-failure || status=1
 stage "windows tests (Wine)" ctest --test-dir "$WINDOWS" -LE soak --output-on-failure || status=1
 exit $status

@@ -1,6 +1,8 @@
 // FrameTimer and its pacing state, shared by whichever window presents (see frame_timer.h).
 #include "show/frame_timer.h"
 
+#include <mmsystem.h>
+
 #include "render/render_api.h"
 
 UINT_PTR TimerId;
@@ -10,7 +12,7 @@ DWORD LastAdvanceTick;
 static DWORD (*FrameClockSource)() = nullptr;
 
 DWORD FrameClockNow() {
-    return FrameClockSource ? FrameClockSource() : GetTickCount();
+    return FrameClockSource ? FrameClockSource() : timeGetTime();
 }
 
 void SetFrameClockSource(DWORD (*source)()) {
@@ -43,7 +45,10 @@ bool FrameDelayHasPassed() {
     DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
     if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
         return false;
-    LastAdvanceTick = now;
+    if (now < LastAdvanceTick || now - LastAdvanceTick - delay > kFrameResyncMs)
+        LastAdvanceTick = now;
+    else
+        LastAdvanceTick += delay;
     return true;
 }
 

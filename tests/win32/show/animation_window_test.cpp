@@ -167,18 +167,22 @@ TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoo
     EXPECT_EQ(Cursor(), 1);
     EXPECT_EQ(LastAdvanceTick, 1200u) << "the advance did not take the time";
 
-    // Delay 0: the next accepted tick.
+    // Delay 0: the next accepted tick. The show is now far more than a second behind its
+    // due time, so it counts from the present instead of racing through frames.
     TestClock = beforeLongDelay;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 2);
+    EXPECT_EQ(LastAdvanceTick, beforeLongDelay) << "a show far behind did not resynchronise";
 
-    // Delay 65535 is 655 350 ms, taken as unsigned: not over 1 ms before its end.
+    // Delay 65535 is 655 350 ms, taken as unsigned: not over 1 ms before its end. A tick
+    // 7 ms late does not make the next frame late: it is due 655 350 ms after this one was.
     TestClock = beforeLongDelay + 655349u;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 2) << "a delay of 65535 hundredths ended early";
-    TestClock = beforeLongDelay + 655350u;
+    TestClock = beforeLongDelay + 655357u;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 3);
+    EXPECT_EQ(LastAdvanceTick, beforeLongDelay + 655350u) << "the lateness of the tick was kept";
 
     // The counter wraps 21 ms into a delay of 1 s: advance at once.
     TestClock = 5;
