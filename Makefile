@@ -1,9 +1,10 @@
 # Reelbox: the two commands a fresh Debian machine needs.
 #   make demo   plays a sample show (installs and builds what it needs)
 #   make test   builds everything and runs every test
+#   make soak   builds everything and runs the long soak tests
 #   make dist   the release archives in out/dist/ (make dist-check: built twice, compared)
 #   make web    builds the show-making web page into out/web (make serve serves it)
-.PHONY: all deps build test demo bench clean dist dist-check web serve
+.PHONY: all deps build test soak demo bench clean dist dist-check web serve
 
 # The player the web page appends shows to (make web PLAYER=path/to/reelbox.exe).
 PLAYER ?= build/windows/src/app/reelbox.exe
@@ -18,6 +19,9 @@ build: deps
 
 test: deps
 	scripts/run-tests.sh
+
+soak: deps
+	scripts/run-tests.sh soak
 
 demo: deps
 	scripts/demo.sh

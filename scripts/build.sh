@@ -1,12 +1,33 @@
 #!/usr/bin/env bash
-# Configures and builds the Windows tree (the player, tackon.exe) and the native tree.
+# Configures and builds the Windows tree (the player, tackon.exe) and the native tree with
+# the presets of CMakePresets.json; `build.sh windows` or `build.sh native` builds one.
+# BUILD moves both trees elsewhere (default: build/), JOBS sets the parallel jobs.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD:-$ROOT/build}"
 JOBS="${JOBS:-2}"
-cmake -S "$ROOT" -B "$BUILD/windows" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
-cmake --build "$BUILD/windows" -j "$JOBS"
-cmake -S "$ROOT" -B "$BUILD/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DREELBOX_WINDOWS_BUILD="$BUILD/windows" >/dev/null
-cmake --build "$BUILD/native" -j "$JOBS"
+# With ccache installed, sources compiled before (in any clone under the same folder) are
+# not compiled again.
+if command -v ccache >/dev/null; then
+  export CMAKE_C_COMPILER_LAUNCHER="${CMAKE_C_COMPILER_LAUNCHER:-ccache}"
+  export CMAKE_CXX_COMPILER_LAUNCHER="${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}"
+fi
+
+build_tree() {  # build_tree PRESET
+  local preset="$1" args=()
+  if [ "$BUILD" != "$ROOT/build" ]; then
+    args=(-B "$BUILD/$preset")
+    [ "$preset" = native ] && args+=(-DREELBOX_WINDOWS_BUILD="$BUILD/windows")
+  fi
+  (cd "$ROOT" && cmake --preset "$preset" "${args[@]}" >/dev/null)
+  cmake --build "$BUILD/$preset" -j "$JOBS"
+}
+
+trees=("$@")
+[ ${#trees[@]} -gt 0 ] || trees=(windows native)
+for tree in "${trees[@]}"; do
+  case $tree in
+    windows | native) build_tree "$tree" ;;
+    *) echo "usage: build.sh [windows] [native]" >&2; exit 2 ;;
+  esac
+done

@@ -26,18 +26,20 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-command="apt-get install -y --no-install-recommends ${missing[*]}"
+# Another apt run (unattended upgrades, a second engineer) may hold the lock: wait for it.
+apt_get="apt-get -o DPkg::Lock::Timeout=900"
+command="$apt_get install -y --no-install-recommends ${missing[*]}"
 if [ "$(id -u)" -eq 0 ]; then
   echo "Installing: ${missing[*]}"
-  apt-get update
+  $apt_get update
   DEBIAN_FRONTEND=noninteractive $command
 elif sudo -n true 2>/dev/null; then
   echo "Installing with sudo: ${missing[*]}"
-  sudo apt-get update
+  sudo $apt_get update
   sudo DEBIAN_FRONTEND=noninteractive $command
 else
   echo "These Debian packages are missing: ${missing[*]}" >&2
   echo "Install them as root with:" >&2
-  echo "  apt-get update && $command" >&2
+  echo "  $apt_get update && $command" >&2
   exit 1
 fi

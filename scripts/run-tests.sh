@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows and the native tree, then runs every test inside a private test
 # environment (Xvfb, Wine prefix, PulseAudio null sink) that is stopped again afterwards.
+# `run-tests.sh soak` runs the long soak tests instead (make soak).
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -13,18 +14,23 @@ started=$(date +%s)
 
 source "$ROOT/scripts/stage.sh"
 
-build_tree() {  # build_tree DIR CMAKE-ARGS...
-  local dir="$1"; shift
-  cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
-    cmake --build "$dir" -j "$JOBS"
-}
-
 status=0
-stage "build windows tree" build_tree "$WINDOWS" \
-  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" || status=1
-[ $status -eq 0 ] && { stage "build native tree" build_tree "$NATIVE" -DREELBOX_WINDOWS_BUILD="$WINDOWS" || status=1; }
+stage "build windows tree" "$ROOT/scripts/build.sh" windows || status=1
+[ $status -eq 0 ] && { stage "build native tree" "$ROOT/scripts/build.sh" native || status=1; }
+# REELBOX_TEST_UPTIME=SECONDS runs the test environment (Xvfb, wineserver, the tests) in a
+# time namespace whose clocks say the machine has been up that long, as on a machine that
+# has just started: Wine's tick count then starts near SECONDS * 1000.
+in_time_namespace=()
+if [ -n "${REELBOX_TEST_UPTIME:-}" ]; then
+  uptime_s=$(cut -d. -f1 /proc/uptime)
+  back=$(( uptime_s - REELBOX_TEST_UPTIME ))
+  if [ $back -gt 0 ]; then
+    in_time_namespace=(unshare --user --map-root-user --time --monotonic=-$back --boottime=-$back)
+  fi
+fi
 if [ $status -eq 0 ]; then
-  "$ROOT/scripts/test-env.sh" run "$NATIVE" "$ENVDIR" -- "$ROOT/scripts/run-test-suites.sh" || status=1
+  "${in_time_namespace[@]}" "$ROOT/scripts/test-env.sh" run "$NATIVE" "$ENVDIR" -- \
+    "$ROOT/scripts/run-test-suites.sh" "$@" || status=1
 fi
 
 echo

@@ -1,17 +1,29 @@
 // FrameTimer and its pacing state, shared by whichever window presents (see frame_timer.h).
 #include "present/frame_timer.h"
 
+#include <mmsystem.h>
+
 #include "render/render_api.h"
 
 UINT_PTR TimerId;
 int TimerArmed;
 DWORD LastAdvanceTick;
 
+static DWORD (*FrameClockSource)() = nullptr;
+
+DWORD FrameClockNow() {
+    return FrameClockSource ? FrameClockSource() : timeGetTime();
+}
+
+void SetFrameClockSource(DWORD (*source)()) {
+    FrameClockSource = source;
+}
+
 void StartFrameTimer(HWND window) {
     TimerId = 0;
     TimerArmed = 0;
     TimerId = SetTimer(window, kFrameTimerId, kFrameTimerPeriod, nullptr);
-    LastAdvanceTick = GetTickCount();
+    LastAdvanceTick = FrameClockNow();
 }
 
 void StopFrameTimer(HWND window) {
@@ -29,11 +41,14 @@ bool ArmOnFirstTick(HWND window) {
 }
 
 bool FrameDelayHasPassed() {
-    DWORD now = GetTickCount();
+    DWORD now = FrameClockNow();
     DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
     if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
         return false;
-    LastAdvanceTick = now;
+    if (now < LastAdvanceTick || now - LastAdvanceTick - delay > kFrameResyncMs)
+        LastAdvanceTick = now;
+    else
+        LastAdvanceTick += delay;
     return true;
 }
 

@@ -11,7 +11,16 @@ constexpr UINT kFrameTimerPeriod = 10;   // milliseconds
 
 extern UINT_PTR TimerId;        // 0 when the timer could not be created
 extern int TimerArmed;          // 0 until the first accepted tick or activation
-extern DWORD LastAdvanceTick;   // tick count of the window's creation and of every advance
+extern DWORD LastAdvanceTick;   // FrameClockNow() at the window's creation, then the due
+                                // time of every advance
+
+// A show this far behind its frames' due times starts counting again from the present.
+constexpr DWORD kFrameResyncMs = 1000;
+
+// The frame timer's clock in milliseconds, the only time it reads. Tests may set a source
+// of their own; null restores the system's millisecond clock (timeGetTime).
+DWORD FrameClockNow();
+void SetFrameClockSource(DWORD (*source)());
 
 // Resets the timer state and starts FrameTimer on the window (each window's WM_CREATE).
 void StartFrameTimer(HWND window);
@@ -21,8 +30,9 @@ void StopFrameTimer(HWND window);
 // The first accepted tick of a window (or any tick before its activation) only arms the
 // timer and repaints; true when this tick did that.
 bool ArmOnFirstTick(HWND window);
-// True when the frame at FrameCursor has been shown for its delay, or the tick counter has
-// wrapped; LastAdvanceTick is then moved to now.
+// True when the frame at FrameCursor has been shown for its delay, or the clock has
+// wrapped. LastAdvanceTick then moves on by the delay, so that a late tick does not delay
+// the frames after it; to now after a wrap or when more than kFrameResyncMs behind.
 bool FrameDelayHasPassed();
 // The frame change: the cursor moves to next, the leaving frame's DIB and palette are
 // released, the new frame is prepared and the window repaints.

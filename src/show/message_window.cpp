@@ -138,7 +138,7 @@ void EndMessageShow(HWND window) {
 void AdvanceZoom(HWND window, UINT_PTR id) {
     if (id != TimerId || ArmOnFirstTick(window) || ZoomStep >= kLastZoomStep)
         return;
-    LastAdvanceTick = GetTickCount();
+    LastAdvanceTick = FrameClockNow();
     ++ZoomStep;
     if (ZoomStep == kLastZoomStep)
         StopFrameTimer(window);

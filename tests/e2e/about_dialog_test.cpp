@@ -137,7 +137,14 @@ TEST_F(AboutDialogShow, AClickOnTheFinishedMessageWindowOpensTheDialog) {
     ASSERT_TRUE(Within(10000, "the message window at the end cell", [&] {
         return FindWindowsByRect(1024 - side, 768 - side, side, side).size() == 1;
     }));
-    SleepMs(1500);   // the zoom and the caption are done
+    // The zoom is done when the last step's picture is on the screen: show_fixture.exe's
+    // message card (0x2060A0) in the corner and its mark (0xF08010) at (337, 337).
+    ASSERT_TRUE(Within(5000, "the zoom finished", [&] {
+        std::vector<uint32_t> corner = ReadScreen(1024 - side + 5, 768 - side + 5, 1, 1);
+        std::vector<uint32_t> mark = ReadScreen(1024 - side + 337, 768 - side + 337, 1, 1);
+        return corner.size() == 1 && corner[0] == 0x2060A0 && mark.size() == 1 &&
+               mark[0] == 0xF08010;
+    }));
     EXPECT_TRUE(FindWindowsByTitle("Reelbox").empty());
     ClickAt(1024 - side / 2, 768 - side / 2);
 

@@ -127,23 +127,31 @@ protected:
     // The finished message: the metafile covers the last zoom rectangle (the mark in its
     // lower right part), the caption lies inside CaptionRect and nowhere else, and the
     // square's edge beyond the zoom rectangle shows the desktop that lay there.
+    // The caption may still be being written when the zoom is first seen finished, so the
+    // square is read until it is complete (or 2 s have passed) and the last picture judged.
     void CheckFinishedMessage(int x0, int y0) {
-        SleepMs(300);
-        ModelImage seen = ScreenPiece(x0, y0, kMessageSide, kMessageSide);
-        ASSERT_EQ(seen.width, kMessageSide);
+        ModelImage seen;
         int captionInside = 0, captionOutside = 0, notMetafile = 0, notDesktop = 0;
         std::string firstNotMetafile, firstNotDesktop;
-        for (int y = 0; y < kMessageSide; ++y)
-            for (int x = 0; x < kMessageSide; ++x) {
-                uint32_t p = ModelPixel(seen, x, y);
-                if (p == kCaptionColour) (InCaptionRect(x, y) ? captionInside : captionOutside)++;
-                if (x < kZoomEnd && y < kZoomEnd && !InCaptionRect(x, y) && p != kCardColour &&
-                    p != kMarkColour && notMetafile++ == 0)
-                    firstNotMetafile = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
-                if ((x >= kZoomEnd || y >= kZoomEnd) && p != DesktopPatternPixel(x0 + x, y0 + y) &&
-                    notDesktop++ == 0)
-                    firstNotDesktop = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
-            }
+        auto measure = [&] {
+            seen = ScreenPiece(x0, y0, kMessageSide, kMessageSide);
+            captionInside = captionOutside = notMetafile = notDesktop = 0;
+            if (seen.width != kMessageSide) return false;
+            for (int y = 0; y < kMessageSide; ++y)
+                for (int x = 0; x < kMessageSide; ++x) {
+                    uint32_t p = ModelPixel(seen, x, y);
+                    if (p == kCaptionColour) (InCaptionRect(x, y) ? captionInside : captionOutside)++;
+                    if (x < kZoomEnd && y < kZoomEnd && !InCaptionRect(x, y) && p != kCardColour &&
+                        p != kMarkColour && notMetafile++ == 0)
+                        firstNotMetafile = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+                    if ((x >= kZoomEnd || y >= kZoomEnd) &&
+                        p != DesktopPatternPixel(x0 + x, y0 + y) && notDesktop++ == 0)
+                        firstNotDesktop = "(" + std::to_string(x) + "," + std::to_string(y) + ")";
+                }
+            return captionInside > 50 && captionOutside == 0 && notMetafile == 0 && notDesktop == 0;
+        };
+        WaitUntil(measure, 2000, 20);
+        ASSERT_EQ(seen.width, kMessageSide);
         std::printf("[ message ] caption pixels inside CaptionRect %d, outside %d\n",
                     captionInside, captionOutside);
         EXPECT_GT(captionInside, 50) << "no caption written";

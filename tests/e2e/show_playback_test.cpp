@@ -313,7 +313,11 @@ TEST_F(ShowPlaybackTest, ClickWithoutMessageEndsTheShowAtOnce) {
     ASSERT_NE(show, nullptr);
     ASSERT_TRUE(WaitForWindowAt(kCentreX, kCentreY, 120, 80, 15000));
     EXPECT_FALSE(ListTempFolder().empty()) << "the show runs without its temporary files";
-    SleepMs(300);   // the first frame plays; its delay is four seconds
+    // The first frame plays; its delay is four seconds.
+    ASSERT_TRUE(Within(2000, "the first frame drawn", [&] {
+        ModelImage seen = ScreenPiece(kCentreX, kCentreY, 120, 80);
+        return CountDifferences(seen, DesktopPiece(kCentreX, kCentreY, 120, 80)) > 1000;
+    }));
 
     int64_t clicked = NowMs();
     ClickAt(kCentreX + 60, kCentreY + 40);

@@ -222,7 +222,7 @@ protected:
         ASSERT_TRUE(Within(kStartTimeoutMs, "the Error box",
                            [] { return !FindWindowsByTitle("Error").empty(); }));
         EXPECT_EQ(ErrorBoxContents(), std::string("text=") + kInvalidFileText + "\nbuttons=OK\n");
-        SleepMs(300);
+        QuietPeriod(300, "a second Error box or the show's window would appear");
         EXPECT_EQ(FindWindowsByTitle("Error").size(), 1u) << DescribeWindows(ListTopWindows());
         EXPECT_FALSE(ShowWindowExists()) << "the show's window appeared before the box was closed";
         EXPECT_FALSE(PollExit(show)) << "the player ended while its box was open";
@@ -233,11 +233,11 @@ protected:
         ASSERT_TRUE(PressKey("Return"));
         ASSERT_TRUE(Within(kStartTimeoutMs, "the show's window after the box", ShowWindowExists));
         EXPECT_TRUE(FindWindowsByTitle("Error").empty());
-        SleepMs(2000);
+        QuietPeriod(1000, "the refused sound would be heard or a second box appear");
         int64_t escapeMs = PressEscapeOnShow();
         ExpectEndWithoutBox(show);
         std::printf("refused sound: Escape to exit %lld ms\n", (long long)(show->endedMs - escapeMs));
-        SleepMs(300);
+        QuietPeriod(300, "a sound outliving the show would be recorded");
         StopRecording();
         double level = recorder_.RmsBetween(recorder_.FirstSampleMs(), recorder_.EndMs());
         std::printf("refused sound: RMS over the whole run %.6f\n", level);
@@ -257,11 +257,11 @@ TEST_F(SoundTest, WaveIsHeardFromStartUpUntilTheShowEndsAndIsCutThere) {
     WineProcess* show = nullptr;
     int64_t windowMs = StartShowUntilWindow(&show, package);
     ASSERT_GE(windowMs, 0);
-    while (NowMs() < windowMs + 3000) SleepMs(20);
+    QuietPeriod(int(windowMs + 3000 - NowMs()), "the sound plays 3 s into the show; a gap would be heard");
     int64_t escapeMs = PressEscapeOnShow();
     ExpectEndWithoutBox(show);
     int64_t exitMs = show->endedMs;
-    SleepMs(1500);
+    QuietPeriod(1500, "a sound outliving the show would be recorded");
     StopRecording();
 
     int64_t onsetMs = recorder_.FirstLouderThan(kLoud, show->startedMs);
@@ -296,7 +296,7 @@ TEST_F(SoundTest, ShortWaveFallsSilentAndTheShowGoesOn) {
     WineProcess* show = nullptr;
     int64_t windowMs = StartShowUntilWindow(&show, package);
     ASSERT_GE(windowMs, 0);
-    while (NowMs() < windowMs + 3000) SleepMs(20);
+    QuietPeriod(int(windowMs + 3000 - NowMs()), "the short sound ends; the show must not end with it");
     EXPECT_FALSE(PollExit(show)) << "the show ended with its sound";
     EXPECT_TRUE(ShowWindowExists());
     int64_t escapeMs = PressEscapeOnShow();
@@ -318,7 +318,14 @@ TEST_F(SoundTest, ShortWaveFallsSilentAndTheShowGoesOn) {
 }
 
 // A GIF without an image makes the player give up before its window exists, with the
-// sound already playing: it stops, the files go and nothing is shown.
+// sound already started: it stops, the files go and nothing is shown.
+//
+// How much of the tone reaches the sink before the player gives up is a race between the
+// media system's start and the failed load (nothing in 2 of 15 runs on a busy machine, up
+// to about a second otherwise), so it is reported, not required. Nor can the recording
+// tell the stop from the process's exit, which silences the sound under Wine too: the stop
+// is proved by show_window_test (an animation without an image). What holds in every run
+// is checked here: no window or box, no file left, silence from 200 ms after the exit.
 TEST_F(SoundTest, AbandonedShowStopsTheSoundAndLeavesNoFile) {
     Bytes empty;
     PutHeader(&empty, kWidth, kHeight, true, 1);
@@ -339,18 +346,20 @@ TEST_F(SoundTest, AbandonedShowStopsTheSoundAndLeavesNoFile) {
     EXPECT_EQ(show->exitCode, 0);
     EXPECT_FALSE(windowOrBox) << "a window or an Error box appeared";
     EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
-    SleepMs(1000);
+    QuietPeriod(1000, "a sound outliving the show would be recorded");
     StopRecording();
 
     int64_t onsetMs = recorder_.FirstLouderThan(kLoud, show->startedMs);
-    ASSERT_GE(onsetMs, 0) << "the sound never started";
-    int64_t silentMs = recorder_.SilentFrom(kSilent, onsetMs);
-    ASSERT_GE(silentMs, 0);
-    std::printf("abandoned show: sound heard from %lld ms to %lld ms, exit at %lld ms after the "
-                "player started\n",
-                (long long)(onsetMs - show->startedMs), (long long)(silentMs - show->startedMs),
+    int64_t silentMs = onsetMs >= 0 ? recorder_.SilentFrom(kSilent, onsetMs) : -1;
+    std::printf("abandoned show: exit at %lld ms after the player started; ",
                 (long long)(show->endedMs - show->startedMs));
-    EXPECT_LE(silentMs, show->endedMs + 200);
+    if (onsetMs >= 0)
+        std::printf("sound heard from %lld ms to %lld ms\n",
+                    (long long)(onsetMs - show->startedMs), (long long)(silentMs - show->startedMs));
+    else
+        std::printf("none of the sound reached the sink before the stop\n");
+    double after = recorder_.RmsBetween(show->endedMs + 200, recorder_.EndMs());
+    EXPECT_LE(after, kSilent) << "the sound went on after the show ended";
 }
 
 // Types 0, 3 and 5 all choose the sequencer, which refuses a WAV (type 4 plays it, above).
@@ -383,7 +392,7 @@ TEST_P(MidiSoundTest, PlaysWithoutAnErrorBox) {
     SetSoundType(package, GetParam());
     WineProcess* show = nullptr;
     ASSERT_GE(StartShowUntilWindow(&show, package), 0);
-    SleepMs(2000);
+    QuietPeriod(1000, "an Error box for the MIDI sound would appear");
     EXPECT_TRUE(FindWindowsByTitle("Error").empty()) << DescribeWindows(ListTopWindows());
     PressEscapeOnShow();
     ExpectEndWithoutBox(show);

@@ -77,6 +77,9 @@ bool PressKey(const std::string& keysym);   // "Escape", "Return", ...; false if
 // Polls `condition` every pollMs until it holds or timeoutMs have passed; answers whether
 // it held. The condition is checked once more at the deadline.
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs = 10);
+// The one fixed wait a test may make: a period in which something must NOT happen, long
+// enough for it to show itself if it did. `what` names it for the log.
+void QuietPeriod(int ms, const char* what);
 void SleepMs(int ms);
 int64_t NowMs();   // monotonic
 

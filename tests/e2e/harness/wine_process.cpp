@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "e2e_harness.h"
@@ -26,6 +27,11 @@ void SleepMs(int ms) {
     timespec delay{ms / 1000, long(ms % 1000) * 1000000L};
     while (nanosleep(&delay, &delay) == -1 && errno == EINTR) {
     }
+}
+
+void QuietPeriod(int ms, const char* what) {
+    std::printf("[ quiet ] %d ms in which %s\n", ms, what);
+    SleepMs(ms);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs, int pollMs) {

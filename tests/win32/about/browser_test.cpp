@@ -167,6 +167,8 @@ TEST_F(BrowserLaunch, WithoutAnAppPathsEntryNothingStarts) {
     OpenWebAddress("https://reelbox.example.org/");
     EXPECT_EQ(1, RegistryReads);   // it did look
     EXPECT_EQ(0, Launches);
+    // A quiet period, not a wait for something: a recorder started by some other path
+    // would have written its log within half a second.
     Sleep(500);
     std::string recorded;
     EXPECT_FALSE(ReadWholeFile(log_, &recorded)) << recorded;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@
 namespace {
 
 constexpr int kWidth = 40, kHeight = 30;
+
+DWORD TestClock;
+DWORD TestClockNow() { return TestClock; }
 
 // One opaque full-size frame of its own colour per delay.
 Bytes Animation(const std::vector<int>& delays) {
@@ -102,6 +106,7 @@ protected:
     }
 
     void TearDown() override {
+        SetFrameClockSource(nullptr);
         DestroyQuietly(window);
         FrameCursor = nullptr;
         ReleaseFrame();
@@ -124,53 +129,85 @@ protected:
     }
 };
 
+// Waits up to timeoutMs for a tick of the frame timer in the window's queue.
+bool TimerTickArrives(HWND window, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    MSG queued;
+    while (!PeekMessageA(&queued, window, WM_TIMER, WM_TIMER, PM_NOREMOVE)) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_TIMER);
+    }
+    return true;
+}
+
 TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoop) {
+    // The frame clock is set by hand, so the test is the same whatever the machine's tick
+    // count; the delay 65535 and the wrap lie just below the top of the counter.
+    const DWORD beforeLongDelay = 0xFFFFFFF0u - 655350u;
+    TestClock = 1000;
+    SetFrameClockSource(TestClockNow);
     Load({20, 0, 65535, 100, 5}, false);
     ASSERT_EQ(TimerId, kFrameTimerId) << "the frame timer was not started at creation";
     EXPECT_EQ(TimerArmed, 0);
-    LastAdvanceTick = GetTickCount() - 10000;   // every delay is over
+    EXPECT_EQ(LastAdvanceTick, 1000u) << "the creation did not take the time";
 
+    TestClock = 1199;
     Tick(TimerId + 1);
     EXPECT_EQ(Cursor(), 0) << "a tick of another timer advanced";
     EXPECT_EQ(TimerArmed, 0);
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 0) << "the first tick only arms";
     EXPECT_EQ(TimerArmed, 1);
+
+    // Delay 20 is 200 ms, counted whole from the window's creation.
+    Tick(TimerId);
+    EXPECT_EQ(Cursor(), 0) << "a delay of 20 hundredths ended early";
+    TestClock = 1200;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 1);
-    EXPECT_LE(GetTickCount() - LastAdvanceTick, 1000u) << "the advance did not take the time";
+    EXPECT_EQ(LastAdvanceTick, 1200u) << "the advance did not take the time";
 
-    // Delay 0: the next accepted tick.
+    // Delay 0: the next accepted tick. The show is now far more than a second behind its
+    // due time, so it counts from the present instead of racing through frames.
+    TestClock = beforeLongDelay;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 2);
+    EXPECT_EQ(LastAdvanceTick, beforeLongDelay) << "a show far behind did not resynchronise";
 
-    // Delay 65535 is 655 350 ms: not over 5 s before its end, over at its end.
-    LastAdvanceTick = GetTickCount() - 655350 + 5000;
+    // Delay 65535 is 655 350 ms, taken as unsigned: not over 1 ms before its end. A tick
+    // 7 ms late does not make the next frame late: it is due 655 350 ms after this one was.
+    TestClock = beforeLongDelay + 655349u;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 2) << "a delay of 65535 hundredths ended early";
-    LastAdvanceTick = GetTickCount() - 655350;
+    TestClock = beforeLongDelay + 655357u;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 3);
+    EXPECT_EQ(LastAdvanceTick, beforeLongDelay + 655350u) << "the lateness of the tick was kept";
 
-    // The tick counter wrapped since the last advance: advance at once.
-    LastAdvanceTick = GetTickCount() + 60000;
+    // The counter wraps 21 ms into a delay of 1 s: advance at once.
+    TestClock = 5;
     Tick(TimerId);
-    EXPECT_EQ(Cursor(), 4);
+    EXPECT_EQ(Cursor(), 4) << "a wrapped counter did not advance";
+    EXPECT_EQ(LastAdvanceTick, 5u);
 
-    // The timer delivers ticks while frames are due.
-    Sleep(40);
-    EXPECT_TRUE(Pending(WM_TIMER));
+    // The real timer delivers ticks while frames are due.
+    EXPECT_TRUE(TimerTickArrives(window, 2000)) << "the frame timer sends no ticks";
 
     // Leaving the last frame without a message: the frame stays and the timer stops.
-    LastAdvanceTick = GetTickCount() - 1000;
+    TestClock = 5 + 50;
     Tick(TimerId);
     EXPECT_EQ(Cursor(), 4);
     EXPECT_NE(CurrentFrameDib, nullptr) << "the last frame was released";
     EXPECT_FALSE(Pending(WM_DESTROY)) << "the message window was requested without a message";
+    EXPECT_EQ(TimerId, 0u);
     while (Pending(WM_TIMER)) {
     }
-    Sleep(60);
-    EXPECT_FALSE(Pending(WM_TIMER)) << "the timer still runs after the last frame";
+    // Showing that no tick comes: six periods of the 10 ms timer are long enough for one
+    // to arrive from a timer that still ran.
+    EXPECT_FALSE(TimerTickArrives(window, 6 * kFrameTimerPeriod))
+        << "the timer still runs after the last frame";
+    TestClock += 10000;
     for (int k = 0; k < 5; ++k) Tick(TimerId);
     EXPECT_EQ(Cursor(), 4) << "the animation looped";
     EXPECT_EQ(EndShowCalls, 0);
@@ -201,6 +238,36 @@ TEST_F(ShowWindowTest, EscapeEndsTheShowAndOtherKeysDoNothing) {
     EXPECT_EQ(EndShowCalls, 1);
     EXPECT_EQ(EndShowWindow, window);
     EXPECT_EQ(FindWindowA("MsgClass", nullptr), nullptr) << "Escape opened the message window";
+}
+
+// The sound starts before the animation is loaded; an animation without an image ends the
+// start-up there, and the sound must stop with it (under Wine the process's exit silences it
+// too, so only here can its stop be seen).
+// The window is never made for an animation without an image; the player then abandons the
+// show (the sound stopped and the files deleted by the end of the show it installed).
+TEST_F(ShowWindowTest, AnAnimationWithoutAnImageMakesNoWindow) {
+    Bytes gif;
+    PutHeader(&gif, kWidth, kHeight, true, 1);
+    gif.push_back(0x3B);
+    char folder[MAX_PATH];
+    ASSERT_GT(GetTempPathA(MAX_PATH, folder), 0u);
+    const std::string path = std::string(folder) + "show_window_test_empty.gif";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, gif.data(), DWORD(gif.size()), &written, nullptr);
+    CloseHandle(file);
+    PackageTrailer = PackageTrailerRecord{};
+    PackageTrailer.animation.present = 1;
+    AnimationFile = static_cast<char*>(std::calloc(MAX_PATH, 1));
+    ASSERT_NE(AnimationFile, nullptr);
+    std::strcpy(AnimationFile, path.c_str());
+
+    EXPECT_FALSE(CreateAnimationWindow(ProgramInstance, SW_SHOWNA));
+    EXPECT_EQ(FindWindowA("AnimationClass", nullptr), nullptr) << "a window was created";
+    std::free(AnimationFile);
+    AnimationFile = nullptr;
+    DeleteFileA(path.c_str());
 }
 
 int CountMessageWindows() {
