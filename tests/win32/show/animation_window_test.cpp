@@ -15,9 +15,11 @@
 #include "gif_writer.h"
 #include "present/display_bitmap.h"
 #include "present/frame_timer.h"
+#include "present/window_classes.h"
 #include "render/render_api.h"
 #include "show/animation_window.h"
 #include "show/message_window.h"
+#include "show/slide_in.h"
 #include "show_stand_ins.h"
 #include "startup/package_state.h"
 
@@ -264,7 +266,7 @@ TEST_F(ShowWindowTest, AnAnimationWithoutAnImageMakesNoWindow) {
     std::strcpy(AnimationFile, path.c_str());
 
     EXPECT_FALSE(CreateAnimationWindow(ProgramInstance, SW_SHOWNA));
-    EXPECT_EQ(FindWindowA("AnimationClass", nullptr), nullptr) << "a window was created";
+    EXPECT_EQ(FindWindowA(kAnimationClass, nullptr), nullptr) << "a window was created";
     std::free(AnimationFile);
     AnimationFile = nullptr;
     DeleteFileA(path.c_str());
