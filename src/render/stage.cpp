@@ -15,23 +15,27 @@ int WindowHeight() {
     return WindowRect.bottom - WindowRect.top;
 }
 
-// Copies WindowRect's size from source at (0, 0) into StageBitmap, through a memory context
+RECT WholeWindow() {
+    return {0, 0, WindowWidth(), WindowHeight()};
+}
+
+// Copies the area of source into the same area of StageBitmap, through a memory context
 // compatible with reference that has ActivePalette realised.
-void CopyIntoStage(HDC reference, HDC source) {
+void CopyIntoStage(HDC reference, HDC source, const RECT& area) {
     HDC stageDc = CreateCompatibleDC(reference);
     if (!stageDc)
         return;
     HGDIOBJ previous = SelectObject(stageDc, StageBitmap);
     HPALETTE replaced = SelectAndRealisePalette(stageDc, ActivePalette);
-    BitBlt(stageDc, 0, 0, WindowWidth(), WindowHeight(), source, 0, 0, SRCCOPY);
+    BitBlt(stageDc, area.left, area.top, area.right - area.left, area.bottom - area.top, source,
+           area.left, area.top, SRCCOPY);
     RestorePalette(stageDc, replaced, kRestoreAsForeground);
     SelectObject(stageDc, previous);
     DeleteDC(stageDc);
 }
 
-}  // namespace
-
-void StageFromSnapshot() {
+// Puts the area of BackgroundSnapshot back into the stage.
+void CopySnapshotIntoStage(const RECT& area) {
     if (!BackgroundSnapshot || !StageBitmap)
         return;
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
@@ -40,25 +44,12 @@ void StageFromSnapshot() {
     HDC snapshotDc = CreateCompatibleDC(display);
     if (snapshotDc) {
         HGDIOBJ previous = SelectObject(snapshotDc, BackgroundSnapshot);
-        CopyIntoStage(display, snapshotDc);
+        CopyIntoStage(display, snapshotDc, area);
         SelectObject(snapshotDc, previous);
         DeleteDC(snapshotDc);
     }
     DeleteDC(display);
 }
-
-void StageFromWindow(HWND window) {
-    if (!StageBitmap)
-        return;
-    HDC windowDc = GetDC(window);
-    if (!windowDc)
-        return;
-    // What the screen shows in the window's area, the frame that is leaving included.
-    CopyIntoStage(windowDc, windowDc);
-    ReleaseDC(window, windowDc);
-}
-
-namespace {
 
 // The leaving frame's rectangle in window coordinates, clipped to the window; false when
 // nothing of it lies inside.
@@ -68,35 +59,26 @@ bool LeavingFrameRect(RECT* area) {
     const FrameImage* frame = FrameCursor->image;
     RECT frameRect = {frame->left, frame->top, frame->left + frame->width,
                       frame->top + frame->height};
-    RECT window = {0, 0, WindowWidth(), WindowHeight()};
+    RECT window = WholeWindow();
     return IntersectRect(area, &frameRect, &window) != 0;
 }
 
-// Puts the snapshot back into the stage inside the area only.
-void RestoreSnapshotArea(const RECT& area) {
-    if (!BackgroundSnapshot || !StageBitmap)
-        return;
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (!display)
-        return;
-    HDC snapshotDc = CreateCompatibleDC(display);
-    HDC stageDc = CreateCompatibleDC(display);
-    if (snapshotDc && stageDc) {
-        HGDIOBJ snapshotPrevious = SelectObject(snapshotDc, BackgroundSnapshot);
-        HGDIOBJ stagePrevious = SelectObject(stageDc, StageBitmap);
-        BitBlt(stageDc, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               snapshotDc, area.left, area.top, SRCCOPY);
-        SelectObject(stageDc, stagePrevious);
-        SelectObject(snapshotDc, snapshotPrevious);
-    }
-    if (stageDc)
-        DeleteDC(stageDc);
-    if (snapshotDc)
-        DeleteDC(snapshotDc);
-    DeleteDC(display);
+}  // namespace
+
+void StageFromSnapshot() {
+    CopySnapshotIntoStage(WholeWindow());
 }
 
-}  // namespace
+void StageFromWindow(HWND window) {
+    if (!StageBitmap)
+        return;
+    HDC windowDc = GetDC(window);
+    if (!windowDc)
+        return;
+    // What the screen shows in the window's area, the frame that is leaving included.
+    CopyIntoStage(windowDc, windowDc, WholeWindow());
+    ReleaseDC(window, windowDc);
+}
 
 void ApplyDisposal(int disposal) {
     if (disposal == 0 || disposal == 1) {
@@ -107,7 +89,7 @@ void ApplyDisposal(int disposal) {
         StageFromWindow(StageWindow);
         RECT area;
         if (LeavingFrameRect(&area))
-            RestoreSnapshotArea(area);
+            CopySnapshotIntoStage(area);
     }
     // Below 0, and 3 (restore to previous) and above: the stage still holds what lay
     // under the leaving frame, so there is nothing to do.
