@@ -68,22 +68,11 @@ fi
 # The assets: the animation, the message picture (top left kept clear for the caption), a
 # tune and a looping logo for the About dialog.
 "$ROOT/scripts/make-demo-gif.sh" "$A/animation.gif"
-if grep -q -- '--message-image' <<<"$("$TACKON" --help)"; then
-  "$convert" -size 400x400 xc:'#142878' \
-    -fill '#ffc828' -draw 'circle 320,250 370,250' \
-    -fill '#287846' -draw 'ellipse 355,405 205,115 0,360' \
-    -fill '#3ca050' -draw 'ellipse 70,430 230,110 0,360' \
-    -fill none -stroke '#e6b428' -strokewidth 12 -draw 'rectangle 6,6 394,394' "$A/message.png"
-  message=(--message-image "$A/message.png")
-  if grep -q -- '--message-background' <<<"$("$TACKON" --help)"; then
-    message+=(--message-background '#142878')   # the picture's own ground, should any show
-  fi
-  say "message picture made with tackon --message-image"
-else
-  wine "$BUILD/windows/tools/demo/make_message.exe" "$(winpath "$A/message.emf")"
-  message=(--message "$A/message.emf")
-  say "this tackon has no --message-image: message drawn as a metafile by make_message.exe"
-fi
+"$convert" -size 400x400 xc:'#142878' \
+  -fill '#ffc828' -draw 'circle 320,250 370,250' \
+  -fill '#287846' -draw 'ellipse 355,405 205,115 0,360' \
+  -fill '#3ca050' -draw 'ellipse 70,430 230,110 0,360' \
+  -fill none -stroke '#e6b428' -strokewidth 12 -draw 'rectangle 6,6 394,394' "$A/message.png"
 notes=(523 659 784 1047 784 659 587 698 880 1175 880 698 523 659 784 1047)
 parts=()
 for i in "${!notes[@]}"; do
@@ -103,8 +92,8 @@ done
 rm -f "${logo_frames[@]}"
 
 "$TACKON" --player "$BUILD/windows/src/app/reelbox.exe" --animation "$A/animation.gif" \
-  "${message[@]}" \
-  --caption "Hello from Reelbox! This show was packed by tackon and played by the Reelbox player." \
+  --message-image "$A/message.png" --message-background '#142878' \
+  --caption "Joyeux anniversaire, Zoé ! This show was packed by tackon and played by Reelbox." \
   --font "Arial,-22,bold" --colour "#FFE060" --sound "$A/tune.wav" --logo "$A/logo.gif" --about \
   --start top-left --end bottom-right -o "$OUT/show.exe"
 
