@@ -10,7 +10,7 @@ export JOBS="${JOBS:-2}"
 export NATIVE="$BUILD/native" WINDOWS="$BUILD/windows" STAGE_TIMES="$BUILD/stage-times"
 ENVDIR="$BUILD/env"
 started=$(date +%s)
-: > "$STAGE_TIMES" 2>/dev/null || { mkdir -p "$BUILD"; : > "$STAGE_TIMES"; }
+mkdir -p "$BUILD" && : > "$STAGE_TIMES"
 
 source "$ROOT/scripts/stage.sh"
 
