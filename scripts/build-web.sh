@@ -31,8 +31,13 @@ fi
 
 mkdir -p "$OUT"
 tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-em++ -O2 -std=c++17 -Isrc -I. "${sources[@]}" \
+objects="$(mktemp -d)"
+trap 'rm -rf "$tmp" "$objects"' EXIT
+# Each source is compiled on its own, JOBS at a time, and the objects linked in one step.
+for i in "${!sources[@]}"; do
+  printf '%s\0%s\0' "${sources[$i]}" "$objects/$i.o"
+done | xargs -0 -n 2 -P "${JOBS:-2}" sh -c 'em++ -O2 -std=c++17 -Isrc -I. -c "$0" -o "$1"'
+em++ -O2 "$objects"/*.o \
   -sSINGLE_FILE=1 -sMODULARIZE=1 -sEXPORT_NAME=ReelboxCore -sENVIRONMENT=web \
   -sALLOW_MEMORY_GROWTH=1 -sEXPORTED_FUNCTIONS="[$exports]" \
   -sEXPORTED_RUNTIME_METHODS='["HEAPU8","UTF8ToString"]' \
