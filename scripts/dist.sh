@@ -131,7 +131,11 @@ if [ "$(id -u)" = 0 ]; then
   cp -L /lib64/ld-linux-x86-64.so.2 "$clean/lib64/"
   tar -xzf "$OUT/reelbox-$version-linux-x64.tar.gz" -C "$clean"
   cp "$player" "$win/samples/sample.gif" "$clean/tmp/"
-  env -i "$(command -v chroot)" "$clean" "/reelbox-$version-linux-x64/tackon" --player /tmp/reelbox.exe \
+  # The loader finds lib/ through $ORIGIN, which it reads from /proc: the root gets its own
+  # /proc, mounted in a private namespace that goes away with the run.
+  mkdir -p "$clean/proc"
+  env -i "$(command -v unshare)" --mount --pid --fork --mount-proc="$clean/proc" \
+    "$(command -v chroot)" "$clean" "/reelbox-$version-linux-x64/tackon" --player /tmp/reelbox.exe \
     --animation /tmp/sample.gif --about --start top-left --end bottom-right -o /tmp/show.exe ||
     die "the Linux tackon does not run in a root with only the C and C++ runtimes"
   cmp -s "$clean/tmp/show.exe" "$win/samples/sample-show.exe" ||
