@@ -125,7 +125,10 @@ if about=$(timeout 15 xdotool search --sync --onlyvisible --name '^Reelbox$' 2>/
    [ -n "$about" ]; then
   xdotool mousemove $((screen_w / 2)) $((screen_h - 40))
   sleep 5
-  xdotool key --window "$about" Return
+  # Wine may have made the dialog's X window anew since it was found (its move to the end
+  # cell); the key goes to the one there now, or to the focused window.
+  about=$(xdotool search --onlyvisible --name '^Reelbox$' 2>/dev/null | tail -1)
+  xdotool key --window "$about" Return 2>/dev/null || xdotool key Return
 else
   say "the About dialog did not appear"
 fi
