@@ -141,11 +141,17 @@ bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
         return false;
 
     Sleep(kArrivalWait);
+    // The final stage is made before the other windows are repainted. Their repaint sends them
+    // messages and waits for the answers, and meanwhile this thread handles what is sent to it:
+    // a focus loss then recaptures the screen (RefreshAfterFocusLoss), and a stage made after
+    // that would bring back the screen as it was before the window appeared.
+    const bool staged = CutBackgroundFromFullScreen();
+    if (staged)
+        StageFromSnapshot();
     // Whatever the slide left on other windows is repainted.
     InvalidateRect(nullptr, nullptr, TRUE);
-    if (!CutBackgroundFromFullScreen())
+    if (!staged)
         return false;
-    StageFromSnapshot();
     ShowWindow(window, SW_SHOW);
     return true;
 }
