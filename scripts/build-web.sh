@@ -16,18 +16,15 @@ fi
 
 cd "$ROOT"
 # The portable core: decoder, composition model, placement, package format, packing core.
-sources=(web/core/*.cpp
-         src/gif/frame_image.cpp src/gif/code_reader.cpp src/gif/lzw_decoder.cpp
-         src/gif/gif_parser.cpp src/gif/frame_list.cpp src/gif/gif_loader.cpp
-         src/gif/file_mapping_posix.cpp
-         src/render/composition_model.cpp src/render/dib_layout.cpp src/show/placement.cpp)
-for portable in src/package/*.cpp src/pack/*.cpp; do
-  [ -f "$portable" ] && sources+=("$portable")
+# Every source of the decoder, the package format and the packing core is taken, so a new
+# one needs no change here; only the decoder's Windows file mapping stays out.
+sources=()
+for source in web/core/*.cpp src/gif/*.cpp src/package/*.cpp src/pack/*.cpp \
+              src/render/composition_model.cpp src/render/dib_layout.cpp src/show/placement.cpp; do
+  [ "$source" = src/gif/file_mapping_win32.cpp ] || sources+=("$source")
 done
 exports='_WebAlloc,_WebFree,_WebLoadAnimation,_WebReleaseAnimation,_WebAnimationWidth,_WebAnimationHeight,_WebFrameDelay,_WebComposeFrames,_WebAnimationCorner,_WebMessageLayout'
-if compgen -G "src/pack/*.cpp" >/dev/null; then
-  exports+=$(grep -o 'ReelboxPack[A-Za-z0-9]*(' src/pack/pack_api.h | sort -u | sed 's/^/,_/; s/($//' | tr -d '\n')
-fi
+exports+=$(grep -o 'ReelboxPack[A-Za-z0-9]*(' src/pack/pack_api.h | sort -u | sed 's/^/,_/; s/($//' | tr -d '\n')
 
 mkdir -p "$OUT"
 tmp="$(mktemp -d)"
