@@ -9,6 +9,7 @@
 #include "about/about_layout.h"
 #include "about/about_state.h"
 #include "gif/gif_loader.h"
+#include "gif/showable_screen.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
 #include "render/render_api.h"
@@ -88,7 +89,7 @@ INT_PTR InitAboutDialog(HWND dialog) {
     if (!PackageTrailer.logo.present)
         return TRUE;
     if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead ||
-        !PictureSizeIsShowable({ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight})) {
+        !ScreenIsShowable(ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight)) {
         ReleaseAnimation();
         return FALSE;
     }

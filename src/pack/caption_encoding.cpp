@@ -83,8 +83,13 @@ void AppendUtf8(uint32_t point, std::string* out) {
     } else if (point < 0x800) {
         out->push_back(char(0xC0 | point >> 6));
         out->push_back(char(0x80 | (point & 0x3F)));
-    } else {
+    } else if (point < 0x10000) {
         out->push_back(char(0xE0 | point >> 12));
+        out->push_back(char(0x80 | (point >> 6 & 0x3F)));
+        out->push_back(char(0x80 | (point & 0x3F)));
+    } else {
+        out->push_back(char(0xF0 | point >> 18));
+        out->push_back(char(0x80 | (point >> 12 & 0x3F)));
         out->push_back(char(0x80 | (point >> 6 & 0x3F)));
         out->push_back(char(0x80 | (point & 0x3F)));
     }
@@ -264,7 +269,7 @@ int CharsetFromName(const std::string& name) {
             return entry.charset;
     if (lower.compare(0, 2, "cp") == 0)
         lower.erase(0, 2);
-    if (lower.empty() || lower.size() > 5 || !std::all_of(lower.begin(), lower.end(), ::isdigit))
+    if (lower.empty() || lower.size() > 5 || !std::all_of(lower.begin(), lower.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return -1;
     int number = std::stoi(lower);
     for (const CodePageTable& table : kCodePageTables)

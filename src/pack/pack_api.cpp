@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "gif/showable_screen.h"
 #include "package/package_layout.h"
 #include "pack/caption_encoding.h"
 #include "pack/message_metafile.h"
+#include "pack/player_identity.h"
 #include "pack/show_checks.h"
 #include "pack/wave_writer.h"
 
@@ -42,6 +44,7 @@ struct ReelboxPacker {
     bool hasPlayer = false, hasAnimation = false, hasMessage = false, hasLogo = false,
          hasSound = false;
     uint32_t soundType = kSoundTypeWave;
+    std::string fontFace = "Arial";      // UTF-8; converted when the show is built
     std::string caption;                 // converted bytes
     int captionCharset = kCharsetWestern;
     FontRecord font;
@@ -50,13 +53,12 @@ struct ReelboxPacker {
     bool about = false;
     std::vector<uint8_t> output;
     std::vector<Finding> findings;
-    std::string report, findingText, utf8;
+    std::string report, findingText, utf8, playerText;
 
     ReelboxPacker() {
         std::memset(&font, 0, sizeof font);
         font.height = kDefaultFontHeight;
         font.weight = kWeightNormal;
-        std::memcpy(font.faceName, "Arial", 6);
     }
     int Fail(const std::string& why) {
         error = why;
@@ -69,6 +71,33 @@ struct ReelboxPacker {
 };
 
 namespace {
+
+std::string SoundTooLong(double seconds) {
+    return "the sound plays for " + std::to_string(int(seconds / 60)) + " min " +
+           std::to_string(int(seconds) % 60) + " s; at most " +
+           std::to_string(REELBOX_PACK_SOUND_SECONDS_LIMIT / 60) + " minutes are accepted";
+}
+
+// The face name in the caption's code page, as the player's ANSI font calls read it.
+bool StoreFontFace(ReelboxPacker* p, std::string* error) {
+    const int charset = p->caption.empty() ? kCharsetWestern : p->captionCharset;
+    std::string bytes, why;
+    int chosen = charset;
+    if (!EncodeCaption(p->fontFace, charset, &bytes, &chosen, &why)) {
+        *error = "the font face '" + p->fontFace + "' cannot be written in " +
+                 CodePageOfCharset(charset)->name + ", the caption's code page";
+        return false;
+    }
+    if (bytes.size() >= kFaceNameSize) {
+        *error = "the font face '" + p->fontFace + "' takes " + std::to_string(bytes.size()) +
+                 " bytes in " + CodePageOfCharset(charset)->name + "; at most " +
+                 std::to_string(kFaceNameSize - 1) + " fit";
+        return false;
+    }
+    std::memset(p->font.faceName, 0, kFaceNameSize);
+    std::memcpy(p->font.faceName, bytes.data(), bytes.size());
+    return true;
+}
 
 int SetGif(ReelboxPacker* p, const unsigned char* bytes, size_t size, std::vector<uint8_t>* target,
            bool* has) {
@@ -178,6 +207,8 @@ void ReelboxPackFree(ReelboxPacker* packer) { delete packer; }
 const char* ReelboxPackError(const ReelboxPacker* packer) { return packer->error.c_str(); }
 
 int ReelboxPackSetPlayer(ReelboxPacker* p, const unsigned char* bytes, size_t size, int replace) {
+    if (!IsWindowsProgram(bytes, size))
+        return p->Fail(DescribePlayer(IdentifyPlayer(bytes, size)));
     std::vector<uint8_t> player(bytes, bytes + size);
     std::string error;
     if (!StripPackage(&player, replace == 1, &error))
@@ -207,6 +238,21 @@ int ReelboxPackPictureWithinBudget(long long width, long long height) {
            width * height <= kPicturePixelBudget;
 }
 
+int ReelboxPackScreenIsShowable(long long width, long long height) {
+    return ScreenIsShowable(width, height) ? 1 : 0;
+}
+
+int ReelboxPackPictureIsWhole(ReelboxPacker* p, const unsigned char* bytes, size_t size) {
+    int frame = 0;
+    if ((size >= 3 && std::memcmp(bytes, "GIF", 3) == 0) && GifIsCut(bytes, size, &frame))
+        return p->Fail("the GIF is damaged: it ends inside frame " + std::to_string(frame) +
+                       ", whose lower part would be missing");
+    if (size >= 3 && std::memcmp(bytes, "\xFF\xD8\xFF", 3) == 0 && JpegIsCut(bytes, size))
+        return p->Fail("the JPEG is damaged: it ends before its picture does, so its lower part "
+                       "would be missing");
+    return p->Done();
+}
+
 int ReelboxPackSetMessagePicture(ReelboxPacker* p, const unsigned char* rgba, int width,
                                  int height, unsigned background) {
     if (!ReelboxPackPictureWithinBudget(width, height))
@@ -233,8 +279,18 @@ int ReelboxPackSetSoundFile(ReelboxPacker* p, const unsigned char* bytes, size_t
     return p->Done();
 }
 
+int ReelboxPackSoundLengthAccepted(ReelboxPacker* p, long long frameCount, int sampleRate) {
+    if (sampleRate <= 0 || frameCount < 0)
+        return p->Fail("the sound states no length or rate");
+    if (frameCount / sampleRate >= REELBOX_PACK_SOUND_SECONDS_LIMIT)
+        return p->Fail(SoundTooLong(double(frameCount) / sampleRate));
+    return p->Done();
+}
+
 int ReelboxPackSetSoundSamples(ReelboxPacker* p, const float* samples, size_t frameCount,
                                int channels, int sampleRate, int outputRate, int outputChannels) {
+    if (!ReelboxPackSoundLengthAccepted(p, (long long)frameCount, sampleRate))
+        return 0;
     std::vector<uint8_t> wave =
         BuildWave(samples, frameCount, channels, sampleRate,
                   outputRate == 0 ? kDefaultSoundRate : outputRate, outputChannels);
@@ -269,8 +325,7 @@ int ReelboxPackSetFont(ReelboxPacker* p, const char* face, int height, int bold,
     if (length == 0 || length >= kFaceNameSize)
         return p->Fail("the font face must have 1 to " + std::to_string(kFaceNameSize - 1) +
                        " characters");
-    std::memset(p->font.faceName, 0, kFaceNameSize);
-    std::memcpy(p->font.faceName, face, length);
+    p->fontFace = face;
     p->font.height = height;
     p->font.weight = bold ? kWeightBold : kWeightNormal;
     p->font.italic = italic ? 1 : 0;
@@ -306,6 +361,9 @@ int ReelboxPackBuild(ReelboxPacker* p) {
     for (const std::vector<uint8_t>* payload : {&p->animation, &p->message, &p->logo, &p->sound})
         if (payload->size() > 0xFFFFFFFFu)
             return p->Fail("a payload is larger than 4 GiB and cannot be packed");
+    std::string faceError;
+    if (!StoreFontFace(p, &faceError))
+        return p->Fail(faceError);
     std::vector<uint8_t> show = Assemble(*p);
     if (!CheckInto(p, show.data(), show.size())) {
         for (const Finding& finding : p->findings)
@@ -345,6 +403,11 @@ const char* ReelboxPackCaptionToUtf8(ReelboxPacker* p, const unsigned char* byte
     if (readAs)
         *readAs = used;
     return p->utf8.c_str();
+}
+
+const char* ReelboxPackDescribePlayer(ReelboxPacker* p, const unsigned char* bytes, size_t size) {
+    p->playerText = DescribePlayer(IdentifyPlayer(bytes, size));
+    return p->playerText.c_str();
 }
 
 int ReelboxPackCharsetFromName(const char* name) { return CharsetFromName(name); }

@@ -28,6 +28,11 @@ extern "C" {
 #define REELBOX_PACK_SIZE_WARNING 10000000
 /* The sound written from samples when the caller asks for no particular rate. */
 #define REELBOX_PACK_SOUND_RATE 22050
+/* Sounds given as samples may play for at most this many seconds; longer ones are refused
+ * (callers ask before decoding, from the length a file's header states). */
+#define REELBOX_PACK_SOUND_SECONDS_LIMIT 600
+/* Input files larger than this are refused before they are read. */
+#define REELBOX_PACK_FILE_SIZE_LIMIT 250000000LL
 /* Charset value meaning "choose the first charset that holds the whole caption". */
 #define REELBOX_PACK_CHARSET_AUTO (-1)
 
@@ -40,11 +45,13 @@ void ReelboxPackFree(ReelboxPacker* packer);
 const char* ReelboxPackError(const ReelboxPacker* packer);
 
 /* --- Inputs ------------------------------------------------------------------------------ */
-/* The player executable. A player that already carries a package is refused unless replace
- * is 1, in which case that package is cut off. */
+/* The player executable: a Windows program (MZ and PE headers), refused otherwise. A player
+ * that already carries a package is refused unless replace is 1, in which case that package
+ * is cut off. */
 int ReelboxPackSetPlayer(ReelboxPacker* packer, const unsigned char* bytes, size_t size,
                          int replace);
-/* The animation and the logo: GIF files as they are. */
+/* The animation and the logo: GIF files as they are. An animation the player would not
+ * show, or a damaged one, is refused when the show is built. */
 int ReelboxPackSetAnimation(ReelboxPacker* packer, const unsigned char* bytes, size_t size);
 int ReelboxPackSetLogo(ReelboxPacker* packer, const unsigned char* bytes, size_t size);
 
@@ -62,13 +69,23 @@ int ReelboxPackSetMessageColour(ReelboxPacker* packer, unsigned colour);
 /* 1 when width x height is within REELBOX_PACK_PICTURE_PIXEL_BUDGET; callers ask before
  * decoding. Needs no packer. */
 int ReelboxPackPictureWithinBudget(long long width, long long height);
+/* 1 when the player shows a GIF with this logical screen (1 to 4096 pixels a side): the one
+ * rule the player, the checks and the packer apply. Needs no packer. */
+int ReelboxPackScreenIsShowable(long long width, long long height);
+/* For a picture the caller decodes: 0 when a GIF or JPEG file is damaged, its bytes ending
+ * inside the image so that its lower part would be missing (the error says so); 1 for a whole
+ * one and for other formats. Callers ask before decoding. */
+int ReelboxPackPictureIsWhole(ReelboxPacker* packer, const unsigned char* bytes, size_t size);
 
 /* The sound, one of two ways; the last call wins.
  * A WAV (RIFF/WAVE) or MIDI (MThd) file, stored as it is: */
 int ReelboxPackSetSoundFile(ReelboxPacker* packer, const unsigned char* bytes, size_t size);
 /* Decoded samples (frameCount frames of channels interleaved floats in -1..1 at sampleRate),
  * written as a 16-bit PCM WAV at outputRate (0 = REELBOX_PACK_SOUND_RATE) with
- * outputChannels (1 or 2). */
+ * outputChannels (1 or 2). Refused beyond REELBOX_PACK_SOUND_SECONDS_LIMIT. */
+/* 1 when a sound of frameCount frames at sampleRate is short enough to be packed; callers
+ * ask with the length a file's header states before they decode it. */
+int ReelboxPackSoundLengthAccepted(ReelboxPacker* packer, long long frameCount, int sampleRate);
 int ReelboxPackSetSoundSamples(ReelboxPacker* packer, const float* samples, size_t frameCount,
                                int channels, int sampleRate, int outputRate,
                                int outputChannels);
@@ -80,7 +97,9 @@ int ReelboxPackSetSoundSamples(ReelboxPacker* packer, const float* samples, size
 int ReelboxPackSetCaption(ReelboxPacker* packer, const char* utf8, int charset);
 /* The charset the caption was stored in (meaningful after ReelboxPackSetCaption). */
 int ReelboxPackCaptionCharset(const ReelboxPacker* packer);
-/* Caption font and colour; height as in LOGFONT (negative = character height in pixels). */
+/* Caption font and colour; height as in LOGFONT (negative = character height in pixels).
+ * The face is stored in the caption's code page (Western without a caption); a face that
+ * does not fit there, or in 31 bytes, is refused when the show is built. */
 int ReelboxPackSetFont(ReelboxPacker* packer, const char* face, int height, int bold,
                        int italic);
 int ReelboxPackSetCaptionColour(ReelboxPacker* packer, unsigned colour);
@@ -111,6 +130,12 @@ int ReelboxPackFindingKind(const ReelboxPacker* packer, int index);
 const char* ReelboxPackFindingText(const ReelboxPacker* packer, int index);
 /* All findings as one text, a line each: "  text", "warning: text" or "error: text". */
 const char* ReelboxPackReport(const ReelboxPacker* packer);
+
+/* What the executable part of a show (or a player) is, as one line: "a Reelbox player,
+ * version 1.2.0", "a Windows program, but not a Reelbox player (...)" or "not a Windows
+ * program (...)". */
+const char* ReelboxPackDescribePlayer(ReelboxPacker* packer, const unsigned char* bytes,
+                                      size_t size);
 
 /* --- Captions of stored shows ------------------------------------------------------------ */
 /* The caption bytes of a package read back as UTF-8 in the code page of charset. Charsets

@@ -7,29 +7,37 @@
 
 #include "package/package_layout.h"
 #include "gif/gif_loader.h"
+#include "gif/showable_screen.h"
 #include "pack/message_metafile.h"
+#include "pack/player_identity.h"
 
 namespace {
 
 struct GifOutline {
     bool valid;
     int images;          // image descriptors in the stream, whether the decoder loads them
+    bool cut;            // the bytes end inside an image: its last rows are missing
 };
 
 // Counts the image descriptors by walking the blocks without decoding, so that frames the
-// decoder does not load (its budgets, a truncated stream) can be told apart.
+// decoder does not load (its budgets, a truncated stream) can be told apart. A stream that
+// ends between blocks (many encoders leave out the trailer byte) is whole; one that ends
+// inside an image's descriptor, colour table or data is cut.
 GifOutline OutlineGif(const uint8_t* bytes, size_t size) {
-    GifOutline outline = {false, 0};
+    GifOutline outline = {false, 0, false};
     if (size < 13 || std::memcmp(bytes, "GIF", 3) != 0)
         return outline;
     outline.valid = true;
     size_t at = 13;
     if (bytes[10] & 0x80)
         at += size_t(3) << ((bytes[10] & 7) + 1);
+    outline.cut = at > size;
+    // True when the sub-blocks end with their terminator inside the stream.
     auto skipSubBlocks = [&]() {
         while (at < size && bytes[at] != 0)
             at += size_t(bytes[at]) + 1;
         ++at;
+        return at <= size;
     };
     while (at < size) {
         const uint8_t introducer = bytes[at++];
@@ -39,15 +47,20 @@ GifOutline OutlineGif(const uint8_t* bytes, size_t size) {
             ++at;
             skipSubBlocks();
         } else if (introducer == 0x2C) {
-            if (at + 9 > size)
+            ++outline.images;
+            if (at + 9 > size) {
+                outline.cut = true;
                 break;
+            }
             const uint8_t packed = bytes[at + 8];
             at += 9;
             if (packed & 0x80)
                 at += size_t(3) << ((packed & 7) + 1);
             ++at;   // LZW minimum code size
-            ++outline.images;
-            skipSubBlocks();
+            if (!skipSubBlocks()) {
+                outline.cut = true;
+                break;
+            }
         }
     }
     return outline;
@@ -103,6 +116,15 @@ void CheckGif(const uint8_t* bytes, size_t size, const char* what, bool isAnimat
     Add(findings, kFindingFact,
         Format("%s: %d x %d, %d frame%s, %lld.%02lld s per pass", what, width, height, frames,
                frames == 1 ? "" : "s", playingMs / 1000, playingMs % 1000 / 10));
+    if (!ScreenIsShowable(width, height))
+        Add(findings, isAnimation ? kFindingError : kFindingWarning,
+            Format("%s: a logical screen of %d x %d; the player shows only 1 to %d pixels a side%s",
+                   what, width, height, kMaxShowableSide,
+                   isAnimation ? "" : ", so the About dialog has no logo"));
+    if (outline.cut)
+        Add(findings, kFindingError,
+            Format("%s: the file is damaged: it ends inside frame %d, whose lower part would be "
+                   "missing", what, outline.images));
     if (frames < outline.images)
         Add(findings, kFindingWarning,
             Format("%s: the player loads only %d of its %d frames; the rest exceed the decoder's "
@@ -117,6 +139,26 @@ void CheckGif(const uint8_t* bytes, size_t size, const char* what, bool isAnimat
             Format("%s: %d frame%s ha%s a delay of 0 and flash%s past in one 10 ms timer tick",
                    what, delayZero, delayZero == 1 ? "" : "s", delayZero == 1 ? "s" : "ve",
                    delayZero == 1 ? "es" : ""));
+}
+
+bool GifIsCut(const uint8_t* bytes, size_t size, int* frame) {
+    const GifOutline outline = OutlineGif(bytes, size);
+    *frame = outline.images;
+    return outline.cut;
+}
+
+bool JpegIsCut(const uint8_t* bytes, size_t size) {
+    // Entropy-coded data writes every 0xFF as FF 00, so FF DA and FF D9 are only ever markers.
+    size_t lastScan = size;
+    for (size_t at = 0; at + 1 < size; ++at)
+        if (bytes[at] == 0xFF && bytes[at + 1] == 0xDA)
+            lastScan = at;
+    if (lastScan == size)
+        return true;
+    for (size_t at = lastScan + 2; at + 1 < size; ++at)
+        if (bytes[at] == 0xFF && bytes[at + 1] == 0xD9)
+            return false;
+    return true;
 }
 
 bool CheckShow(const uint8_t* bytes, size_t size, std::vector<Finding>* findings) {
@@ -140,6 +182,9 @@ bool CheckShow(const uint8_t* bytes, size_t size, std::vector<Finding>* findings
     Add(findings, kFindingFact,
         Format("show: %llu bytes, the player %llu of them", (unsigned long long)size,
                (unsigned long long)payloads.animation.offset));
+    const PlayerIdentity player = IdentifyPlayer(bytes, size_t(payloads.animation.offset));
+    Add(findings, player.kind == kReelboxPlayer ? kFindingFact : kFindingError,
+        "player: " + DescribePlayer(player));
     CheckGif(bytes + payloads.animation.offset, size_t(payloads.animation.size), "animation", true,
              findings);
     if (payloads.message.present) {

@@ -26,5 +26,13 @@ constexpr uint64_t kShowSizeWarning = 10000000;
 void CheckGif(const uint8_t* bytes, size_t size, const char* what, bool isAnimation,
               std::vector<Finding>* findings);
 
+// True when a GIF's bytes end inside an image (its lower rows would be missing); *frame is
+// then the number of that image, from 1.
+bool GifIsCut(const uint8_t* bytes, size_t size, int* frame);
+
+// True when a JPEG's bytes end inside its image: no end-of-image marker follows the start
+// of its last scan, so its lower part would be grey. Data after the marker is allowed.
+bool JpegIsCut(const uint8_t* bytes, size_t size);
+
 // A whole show (player and package). True when it plays: no finding is an error.
 bool CheckShow(const uint8_t* bytes, size_t size, std::vector<Finding>* findings);

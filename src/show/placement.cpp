@@ -97,8 +97,3 @@ Rect ComputeCaptionRect(int cx, int cy) {
     const int top = (cy / 250) * 30;
     return {left, top, left + (cx * 170) / 250, top + (cy * 170) / 250};
 }
-
-bool PictureSizeIsShowable(Size picture) {
-    return picture.cx >= 1 && picture.cy >= 1 && picture.cx <= kMaxPictureSide &&
-           picture.cy <= kMaxPictureSide;
-}

@@ -23,14 +23,6 @@ Point ScreenCellCorner(int placementCode, Size screen, Size window);
 // clear of a taskbar on the left or top. Right and bottom cells may lie over a taskbar.
 Point AnimationCellCorner(int placementCode, Size screen, Point workAreaTopLeft, Size animation);
 
-// The largest side of a window that shows a GIF (the animation window and the About logo).
-// Display systems refuse surfaces not far above screen sizes (an X server at 32767 pixels a
-// side, and then the process is ended from outside), and the decoder never gives a frame
-// over 4096 x 4096, so a larger logical screen is refused like a GIF without a decodable
-// image. A side below 1 is refused too: there is nothing to show it in.
-constexpr int kMaxPictureSide = 4096;
-bool PictureSizeIsShowable(Size picture);
-
 // Side of the message window square: half the screen height.
 int MessageSide(Size screen);
 Point MessageCellCorner(int placementCode, Size screen);

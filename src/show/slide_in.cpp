@@ -6,6 +6,7 @@
 #include "show/slide_in.h"
 
 #include "gif/gif_loader.h"
+#include "gif/showable_screen.h"
 #include "present/display_bitmap.h"
 #include "present/window_classes.h"
 #include "render/render_api.h"
@@ -116,7 +117,7 @@ bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
     if (!GifLoader(AnimationFile) || !FrameListHead)
         return false;
     Size size{ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight};
-    if (!PictureSizeIsShowable(size))
+    if (!ScreenIsShowable(size.cx, size.cy))
         return false;
     BuildGlobalPalette();
     Point workAreaCorner{workArea.left, workArea.top};

@@ -26,7 +26,7 @@ bool TakesValue(const std::string& name) {
 
 bool IsFlag(const std::string& name) {
     return name == "--about" || name == "--replace" || name == "--help" || name == "-h" ||
-           name == "--extract";
+           name == "--extract" || name == "--force";
 }
 
 bool ApplyPackOption(const std::string& name, const std::string& value, PackRequest* pack,
@@ -136,6 +136,7 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
     command->pack.replace = false;
     command->packagePath.clear();
     command->extractFolder.clear();
+    command->force = false;
 
     if (args.empty()) {
         *error = "nothing to do (see tackon --help)";
@@ -187,6 +188,10 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
             *error = "option " + name + " takes no value";
             return false;
         }
+        if (name == "--force") {
+            command->force = true;
+            continue;
+        }
         if (name == "--info" || name == "--check") {
             command->mode = name == "--info" ? kModeInfo : kModeCheck;
             command->packagePath = value;
@@ -205,6 +210,10 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
     if (seen.count("--info") + seen.count("--extract") + seen.count("--check") > 1 ||
         (command->mode != kModePack && anyPackOption)) {
         *error = "--info, --extract and --check take no other options";
+        return false;
+    }
+    if (command->force && command->mode != kModeExtract) {
+        *error = "--force goes with --extract";
         return false;
     }
     if (command->mode == kModePack)

@@ -35,8 +35,10 @@ struct TackonCommand {
     PackRequest pack;
     std::string packagePath;     // --info, --extract and --check
     std::string extractFolder;   // --extract
+    bool force;                  // --force: --extract replaces files that exist
 };
 
-// False with *error set to a one-line description of the first problem found.
+// False with *error set to a one-line description of the first problem found (a usage
+// error: tackon exits with status 2).
 bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command,
                     std::string* error);

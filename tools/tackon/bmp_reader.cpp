@@ -45,10 +45,11 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std::
     uint32_t paletteCount = Le32(bytes, 46);
     if (bits <= 8 && paletteCount == 0)
         paletteCount = 1u << bits;
-    const size_t paletteAt = 14 + headerSize + (compression == kBiBitfields && headerSize == 40 ? 12 : 0);
+    // In 64 bits: a header size near 4 GiB must not wrap round to the file header.
+    const uint64_t paletteAt = uint64_t(14) + headerSize + (compression == kBiBitfields && headerSize == 40 ? 12 : 0);
     const size_t rowBytes = ((size_t(width) * bits + 31) / 32) * 4;
     const size_t pixelsAt = Le32(bytes, 10);
-    if ((bits <= 8 && (paletteCount > 256 || paletteAt + 4 * size_t(paletteCount) > bytes.size())) ||
+    if ((bits <= 8 && (paletteCount > 256 || paletteAt + 4 * uint64_t(paletteCount) > bytes.size())) ||
         pixelsAt > bytes.size() || rowBytes * size_t(height) > bytes.size() - pixelsAt) {
         *error = "the bitmap is shorter than its header says";
         return false;
@@ -69,7 +70,7 @@ bool DecodeBmp(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std::
                     *error = "the bitmap uses a colour its palette lacks";
                     return false;
                 }
-                bgr = bytes.data() + paletteAt + 4 * index;
+                bgr = bytes.data() + size_t(paletteAt) + 4 * index;
             } else {
                 bgr = row + x * (bits / 8);
             }

@@ -6,7 +6,8 @@
 #include <ostream>
 #include <string>
 
-// Exit code: 0 when every present payload was written, 1 otherwise (nothing is written
-// for a package the player would refuse).
-int ExtractPackage(const std::string& path, const std::string& folder, std::ostream& out,
-                   std::ostream& err);
+// Exit code: 0 when every present payload was written, 1 otherwise. Nothing is written for
+// a package the player would refuse, nor, unless force is set, when a file to be written
+// already exists.
+int ExtractPackage(const std::string& path, const std::string& folder, bool force,
+                   std::ostream& out, std::ostream& err);

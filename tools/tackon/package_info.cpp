@@ -2,10 +2,12 @@
 #include "package_info.h"
 
 #include <cstdio>
+#include <memory>
 
 #include "caption_text.h"
 #include "loaded_package.h"
 #include "option_values.h"
+#include "pack/pack_api.h"
 
 namespace {
 
@@ -26,6 +28,36 @@ std::string Escaped(const uint8_t* bytes, size_t length) {
             char escape[8];
             std::snprintf(escape, sizeof escape, "\\x%02X", unsigned(c));
             text += escape;
+        }
+    }
+    return text;
+}
+
+// UTF-8 text from a package, safe to print: control characters (C0, DEL, C1), the
+// direction overrides that reorder a terminal line, quotes and backslashes escaped, other
+// characters kept.
+std::string PrintableCaption(const std::string& utf8) {
+    std::string text;
+    char escape[16];
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const uint8_t c = uint8_t(utf8[i]);
+        const uint8_t next = i + 1 < utf8.size() ? uint8_t(utf8[i + 1]) : 0;
+        const uint8_t third = i + 2 < utf8.size() ? uint8_t(utf8[i + 2]) : 0;
+        if (c < 0x20 || c == 0x7F || c == '"' || c == '\\') {
+            std::snprintf(escape, sizeof escape, "\\x%02X", unsigned(c));
+            text += escape;
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            std::snprintf(escape, sizeof escape, "\\u%04X", unsigned(next));
+            text += escape;
+            i += 1;
+        } else if (c == 0xE2 && ((next == 0x80 && third >= 0xAA && third <= 0xAE) ||
+                                 (next == 0x81 && third >= 0xA6 && third <= 0xA9))) {
+            std::snprintf(escape, sizeof escape, "\\u%04X",
+                          unsigned(0x2000 | (next & 0x3F) << 6 | (third & 0x3F)));
+            text += escape;
+            i += 2;
+        } else {
+            text += char(c);
         }
     }
     return text;
@@ -101,8 +133,12 @@ int PrintPackageInfo(const std::string& path, std::ostream& out, std::ostream& e
             << t.captionRect[2] << ", " << t.captionRect[3] << "\n";
         if (accepted) {
             const CaptionText caption = ReadCaption(package);
-            out << "caption: \"" << caption.utf8 << "\" (" << caption.charsetNote << ")\n"
-                << "player: " << package.payloads.animation.offset << " bytes\n";
+            std::unique_ptr<ReelboxPacker, void (*)(ReelboxPacker*)> packer(ReelboxPackCreate(), ReelboxPackFree);
+            out << "caption: \"" << PrintableCaption(caption.utf8) << "\" (" << caption.charsetNote << ")\n"
+                << "player: " << package.payloads.animation.offset << " bytes, "
+                << ReelboxPackDescribePlayer(packer.get(), package.bytes.data(),
+                                             size_t(package.payloads.animation.offset))
+                << "\n";
         }
     }
     out << "verdict: " << (accepted ? "the player accepts this package"

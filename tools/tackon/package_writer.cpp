@@ -40,6 +40,8 @@ bool AddMessage(ReelboxPacker* packer, const PackRequest& request, std::string* 
     std::vector<uint8_t> bytes;
     if (!ReadWholeFile(request.messageImage, "message picture", &bytes, error))
         return false;
+    if (!ReelboxPackPictureIsWhole(packer, bytes.data(), bytes.size()))
+        return Refused(packer, "message picture", request.messageImage, error);
     DecodedPicture picture;
     std::string why;
     if (!DecodePicture(bytes, &picture, &why)) {
@@ -97,16 +99,38 @@ bool AddCaption(ReelboxPacker* packer, const PackRequest& request, std::string* 
     return true;
 }
 
+// An input named as the output would be replaced by the show, which keeps only a converted
+// copy of it. The player may be the output: the show carries it whole.
+bool OutputSparesInputs(const PackRequest& request, std::string* error) {
+    const struct { const std::string& path; const char* option; } inputs[] = {
+        {request.animation, "--animation"}, {request.message, "--message"},
+        {request.messageImage, "--message-image"}, {request.logo, "--logo"},
+        {request.sound, "--sound"}, {request.captionFile, "--caption-file"},
+    };
+    for (const auto& input : inputs)
+        if (!input.path.empty() && SameFile(input.path, request.output)) {
+            *error = "the output '" + request.output + "' is the " + input.option + " file '" +
+                     input.path + "'; it would be lost (choose another output name)";
+            return false;
+        }
+    return true;
+}
+
 }  // namespace
 
 bool PackShow(const PackRequest& request, std::ostream& out, std::string* error) {
+    if (!OutputSparesInputs(request, error))
+        return false;
     Packer owner(ReelboxPackCreate(), ReelboxPackFree);
     ReelboxPacker* packer = owner.get();
     std::vector<uint8_t> player;
     if (!ReadWholeFile(request.player, "player", &player, error))
         return false;
     if (!ReelboxPackSetPlayer(packer, player.data(), player.size(), request.replace ? 1 : 0)) {
-        *error = "player '" + request.player + "' " + ReelboxPackError(packer) + " (use --replace)";
+        const bool carriesPackage = std::strstr(ReelboxPackError(packer), "already carries") != nullptr;
+        Refused(packer, "player", request.player, error);
+        if (carriesPackage)
+            *error += " (use --replace)";
         return false;
     }
     player = std::vector<uint8_t>();

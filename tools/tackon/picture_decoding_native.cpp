@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
 #include "bmp_reader.h"
@@ -21,7 +22,7 @@ bool DecodePng(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std::
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-        *error = std::string("the PNG cannot be read: ") + image.message;
+        *error = "the PNG's header cannot be read (a damaged file?)";
         return false;
     }
     if (!PictureFitsBudget(image.width, image.height, error)) {
@@ -33,7 +34,7 @@ bool DecodePng(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std::
     picture->height = int(image.height);
     picture->rgba.resize(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, picture->rgba.data(), 0, nullptr)) {
-        *error = std::string("the PNG cannot be decoded: ") + image.message;
+        *error = "the PNG is damaged: its picture data cannot be decoded";
         png_image_free(&image);
         return false;
     }
@@ -43,13 +44,18 @@ bool DecodePng(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std::
 struct JpegFailure {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
+    bool dataMissing;   // the decoder ran out of data, or met a marker inside a scan
 };
 
 void OnJpegError(j_common_ptr info) {
-    JpegFailure* failure = reinterpret_cast<JpegFailure*>(info->err);
-    info->err->format_message(info, failure->message);
-    std::longjmp(failure->jump, 1);
+    std::longjmp(reinterpret_cast<JpegFailure*>(info->err)->jump, 1);
+}
+
+// libjpeg's warnings would go to stderr in its own words; the ones that mean missing picture
+// data are noted, the rest (stray bytes between markers and the like) pass quietly.
+void OnJpegMessage(j_common_ptr info, int level) {
+    if (level < 0 && (info->err->msg_code == JWRN_JPEG_EOF || info->err->msg_code == JWRN_HIT_MARKER))
+        reinterpret_cast<JpegFailure*>(info->err)->dataMissing = true;
 }
 
 // Plain data only between setjmp and longjmp: the pixels go into a buffer the caller sized
@@ -59,10 +65,11 @@ bool DecodeJpeg(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std:
     JpegFailure failure;
     info.err = jpeg_std_error(&failure.manager);
     failure.manager.error_exit = OnJpegError;
-    failure.message[0] = 0;
+    failure.manager.emit_message = OnJpegMessage;
+    failure.dataMissing = false;
     if (setjmp(failure.jump)) {
         jpeg_destroy_decompress(&info);
-        *error = std::string("the JPEG cannot be decoded: ") + failure.message;
+        *error = "the JPEG is damaged, or of a kind tackon does not read";
         return false;
     }
     jpeg_create_decompress(&info);
@@ -83,6 +90,10 @@ bool DecodeJpeg(const std::vector<uint8_t>& bytes, DecodedPicture* picture, std:
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    if (failure.dataMissing) {
+        *error = "the JPEG is damaged: part of its picture data is missing";
+        return false;
+    }
     ApplyOrientation(JpegOrientation(bytes), picture);
     return true;
 }

@@ -3,8 +3,11 @@
 #include "sound_decoding.h"
 
 #include <cstring>
+#include <memory>
 
 #include <sndfile.h>
+
+#include "pack/pack_api.h"
 
 namespace {
 
@@ -47,23 +50,42 @@ bool DecodeSound(const std::vector<uint8_t>& bytes, DecodedSound* sound, std::st
     std::memset(&info, 0, sizeof info);
     SNDFILE* handle = sf_open_virtual(&io, SFM_READ, &info, &file);
     if (!handle) {
-        *error = std::string("the sound cannot be decoded: ") + sf_strerror(nullptr);
+        *error = "the sound's header cannot be read (a damaged file, or a kind of MP3, OGG or "
+                 "FLAC that tackon does not read)";
+        return false;
+    }
+    std::unique_ptr<ReelboxPacker, void (*)(ReelboxPacker*)> limit(ReelboxPackCreate(), ReelboxPackFree);
+    // The length the header states is checked before anything is decoded; files that state
+    // none (some MP3s) are checked again as their samples arrive.
+    const bool stated = info.frames > 0 && info.frames != SF_COUNT_MAX;
+    if (info.channels <= 0 || (stated && !ReelboxPackSoundLengthAccepted(limit.get(), info.frames, info.samplerate))) {
+        *error = info.channels <= 0 ? "the sound has no channels" : ReelboxPackError(limit.get());
+        sf_close(handle);
         return false;
     }
     sound->rate = info.samplerate;
     sound->channels = info.channels;
-    // Some MP3 files give no frame count; read in blocks until the decoder stops.
     constexpr sf_count_t kBlockFrames = 65536;
     std::vector<float> block(size_t(kBlockFrames) * size_t(info.channels));
     sf_count_t got;
-    while ((got = sf_readf_float(handle, block.data(), kBlockFrames)) > 0)
+    while ((got = sf_readf_float(handle, block.data(), kBlockFrames)) > 0) {
         sound->samples.insert(sound->samples.end(), block.begin(),
                               block.begin() + std::ptrdiff_t(got * info.channels));
+        const long long frames = (long long)(sound->samples.size() / size_t(info.channels));
+        if (!ReelboxPackSoundLengthAccepted(limit.get(), frames, info.samplerate)) {
+            *error = ReelboxPackError(limit.get());
+            sf_close(handle);
+            return false;
+        }
+    }
     const int status = sf_error(handle);
     sf_close(handle);
-    if (status != SF_ERR_NO_ERROR || sound->samples.empty()) {
-        *error = "the sound cannot be decoded: " +
-                 std::string(status != SF_ERR_NO_ERROR ? sf_error_number(status) : "it holds no samples");
+    if (status != SF_ERR_NO_ERROR) {
+        *error = "the sound's data is damaged and cannot be decoded";
+        return false;
+    }
+    if (sound->samples.empty()) {
+        *error = "the sound holds no samples";
         return false;
     }
     return true;

@@ -13,7 +13,7 @@ int RunTackon(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::string error;
     if (!ParseArguments(args, &command, &error)) {
         err << "tackon: " << error << "\n";
-        return 1;
+        return 2;
     }
     switch (command.mode) {
     case kModeHelp:
@@ -22,7 +22,7 @@ int RunTackon(const std::vector<std::string>& args, std::ostream& out, std::ostr
     case kModeInfo:
         return PrintPackageInfo(command.packagePath, out, err);
     case kModeExtract:
-        return ExtractPackage(command.packagePath, command.extractFolder, out, err);
+        return ExtractPackage(command.packagePath, command.extractFolder, command.force, out, err);
     case kModeCheck:
         return CheckShowFile(command.packagePath, out, err);
     case kModePack:

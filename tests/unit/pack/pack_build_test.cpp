@@ -12,6 +12,7 @@
 #include "pack/message_metafile.h"
 #include "pack/pack_api.h"
 #include "pack/wave_writer.h"
+#include "sample_player.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ struct Packer {
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 TEST(PackBuild, ShowCarriesEveryPartAndChecksReportWhatThePlayerWillDo) {
-    const std::vector<uint8_t> player(5000, 0x4D);
+    const std::vector<uint8_t> player = SamplePlayer(5000);
     const Bytes gif = Animation(1600, 900, {0, 50, 100});
     Packer packer;
     ASSERT_EQ(1, ReelboxPackSetPlayer(packer.p, player.data(), player.size(), 0));
@@ -201,7 +202,7 @@ TEST(PackBuild, ChecksFindCutFramesLargeShowsAndBarePlayers) {
     gif.pop_back();
     PutRawImage(&gif, 4097, 4097, false, Bytes{2, 1, 0x44, 0});
     gif.push_back(0x3B);
-    const std::vector<uint8_t> player(REELBOX_PACK_SIZE_WARNING, 0);
+    const std::vector<uint8_t> player = SamplePlayer(REELBOX_PACK_SIZE_WARNING);
     Packer packer;
     ASSERT_EQ(1, ReelboxPackSetPlayer(packer.p, player.data(), player.size(), 0));
     ASSERT_EQ(1, ReelboxPackSetAnimation(packer.p, gif.data(), gif.size()));

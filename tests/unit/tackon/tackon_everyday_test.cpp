@@ -10,6 +10,7 @@
 #endif
 #include "picture_decoding.h"
 #include "sample_files.h"
+#include "sample_player.h"
 #include "tackon.h"
 
 namespace {
@@ -31,7 +32,7 @@ class TackonEveryday : public ::testing::Test {
 protected:
     ScratchFolder folder;
     void SetUp() override {
-        WriteBytes(folder / "player.exe", Bytes(2000, 0x90));
+        WriteBytes(folder / "player.exe", SamplePlayer(2000));
         WriteBytes(folder / "a.gif", SampleGif(0, 0));
     }
     std::vector<std::string> Base(const std::string& output, std::vector<std::string> more) {

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "sample_files.h"
+#include "sample_player.h"
 #include "tackon.h"
 
 namespace {
@@ -33,8 +34,7 @@ protected:
     Bytes player, animation, message, logo, wave, midi;
 
     void SetUp() override {
-        for (int i = 0; i < 3000; ++i)
-            player.push_back(uint8_t(i * 31 + 7));
+        player = SamplePlayer(3000);
         animation = SampleGif(400, 1);
         message = SampleEmf(64);
         logo = SampleGif(77, 200);
@@ -53,10 +53,11 @@ protected:
     }
 
     // The error is one line that mentions `mentions`, and the output folder gained nothing.
-    void ExpectRefused(std::vector<std::string> args, const std::string& mentions) {
+    // Command lines that cannot be used exit with 2.
+    void ExpectRefused(std::vector<std::string> args, const std::string& mentions, int status = 1) {
         std::vector<std::string> before = folder.Names();
         ToolRun run = Tackon(args);
-        EXPECT_EQ(1, run.status) << mentions;
+        EXPECT_EQ(status, run.status) << mentions;
         EXPECT_NE(std::string::npos, run.err.find(mentions)) << run.err;
         EXPECT_EQ(0u, run.err.rfind("tackon: ", 0)) << run.err;
         EXPECT_EQ(run.err.size() - 1, run.err.find('\n')) << run.err;
@@ -183,10 +184,10 @@ TEST_F(TackonPack, BadInputIsRefusedWithoutOutput) {
     ExpectRefused(with({"--caption", caption256}), "256 bytes");
     ExpectRefused(with({"--caption-file", folder / "long.txt"}), "256 bytes");
     ExpectRefused(with({"--caption", std::string("a\0b", 3)}), "zero byte");
-    ExpectRefused(with({"--start", "somewhere"}), "unknown cell 'somewhere'");
-    ExpectRefused(with({"--font", std::string(32, 'F') + ",-24"}), "font face");
-    ExpectRefused(with({"--font", "Arial,big"}), "font height");
-    ExpectRefused(with({"--colour", "#12345"}), "bad colour");
+    ExpectRefused(with({"--start", "somewhere"}), "unknown cell 'somewhere'", 2);
+    ExpectRefused(with({"--font", std::string(32, 'F') + ",-24"}), "font face", 2);
+    ExpectRefused(with({"--font", "Arial,big"}), "font height", 2);
+    ExpectRefused(with({"--colour", "#12345"}), "bad colour", 2);
     ExpectRefused({"--player", folder / "player.exe", "--animation", folder / "a.gif", "-o",
                    folder / "no-such-folder/show.exe"},
                   "cannot create");
