@@ -72,11 +72,15 @@ bool ReadWholeFile(const std::string& path, const char* what, std::vector<uint8_
         return false;
     }
     const uintmax_t size = fs::file_size(file, ec);
-    if (!ec && size == 0) {
+    if (ec) {
+        *error = "cannot read " + named + ": " + ec.message();
+        return false;
+    }
+    if (size == 0) {
         *error = named + " is empty";
         return false;
     }
-    if (!ec && size > uintmax_t(REELBOX_PACK_FILE_SIZE_LIMIT)) {
+    if (size > uintmax_t(REELBOX_PACK_FILE_SIZE_LIMIT)) {
         *error = named + " is " + MegabytesText(size) + "; files over " +
                  MegabytesText(uint64_t(REELBOX_PACK_FILE_SIZE_LIMIT)) + " are refused";
         return false;
@@ -86,8 +90,9 @@ bool ReadWholeFile(const std::string& path, const char* what, std::vector<uint8_
         *error = "cannot open " + named;
         return false;
     }
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    bytes->resize(size_t(size));
+    in.read(reinterpret_cast<char*>(bytes->data()), std::streamsize(size));
+    if (in.bad() || size_t(in.gcount()) != size) {
         *error = "cannot read " + named;
         return false;
     }

@@ -9,7 +9,9 @@
 #include <map>
 #include <sstream>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sndfile.h>
 #endif
 
@@ -107,12 +109,17 @@ protected:
 
 TEST_F(TackonHostile, RefusalsLoseNothingAndSayWhyInOneLine) {
     const std::string show = folder / "show.exe";
-    fs::create_directory(folder.path / "sub");
-    fs::create_hard_link(folder.path / "s.wav", folder.path / "linked.wav");
-    WriteBytes(folder / "locked.exe", Bytes{1, 2, 3});
-    fs::permissions(folder.path / "locked.exe", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    WriteBytes(folder / "big.gif", Bytes{'G', 'I', 'F'});
-    fs::resize_file(folder.path / "big.gif", 300000000);
+    // Each case starts from the same files, whatever the one before did to them.
+    auto prepare = [&] {
+        fs::remove_all(folder.path);
+        fs::create_directories(folder.path / "sub");
+        SetUp();
+        fs::create_hard_link(folder.path / "s.wav", folder.path / "linked.wav");
+        WriteBytes(folder / "locked.exe", Bytes{1, 2, 3});
+        fs::permissions(folder.path / "locked.exe", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        WriteBytes(folder / "big.gif", Bytes{'G', 'I', 'F'});
+        fs::resize_file(folder.path / "big.gif", 300000000);
+    };
     const std::string dotted = (folder.path / "sub" / ".." / "caption.txt").string();
 
     const struct {
@@ -127,8 +134,6 @@ TEST_F(TackonHostile, RefusalsLoseNothingAndSayWhyInOneLine) {
          "is the --caption-file file"},
         // A read-only output stays as it is, as cp would leave it.
         {Pack(folder / "locked.exe", {}), 1, "read-only"},
-        // A name too long for the folder: one line, at once.
-        {Pack(folder / std::string(300, 'n'), {}), 1, "cannot write"},
         // Inputs that are empty or larger than any show should be.
         {Pack(show, {"--sound", folder / "empty.wav"}), 1, "sound '" + folder / "empty.wav" + "' is empty"},
         {{"--player", folder / "player.exe", "--animation", folder / "big.gif", "-o", show}, 1, "files over 250 MB"},
@@ -153,9 +158,13 @@ TEST_F(TackonHostile, RefusalsLoseNothingAndSayWhyInOneLine) {
         // Usage errors exit with 2.
         {{"--player"}, 2, "needs a value"},
         {{"--check", show, "--force"}, 2, "--force goes with --extract"},
+        // A name too long for the folder: one line, at once.
+        {Pack(folder / std::string(300, 'n'), {}), 1, "cannot write"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
+        prepare();
         ExpectRefused(c.args, c.status, c.mentions);
+    }
 
     // -o may still name the player: the show carries it whole.
     WriteBytes(folder / "copy.exe", SamplePlayer(3000));
@@ -257,6 +266,49 @@ TEST_F(TackonHostile, DamagedAndEndlessPicturesAndSoundsAreRefused) {
     const ToolRun noise = Tackon(Pack(folder / "show.exe", {"--sound", folder / "noise.flac"}));
     EXPECT_TRUE(Has(noise.err, "cannot be read (a damaged file")) << noise.err;
     EXPECT_FALSE(Has(noise.err, "Format not")) << noise.err;
+}
+#endif
+
+#ifdef _WIN32
+// tackon.exe itself, started with a UTF-16 command line as a console or a shortcut starts it:
+// captions outside the ANSI code page arrive whole, and files are opened by their wide names.
+TEST_F(TackonHostile, WindowsProgramTakesItsCommandLineInUtf16) {
+    std::wstring program = L"Z:" + fs::u8path(REELBOX_TACKON_PROGRAM).wstring();
+    for (wchar_t& c : program)
+        c = c == L'/' ? L'\\' : c;
+    const fs::path out = folder.path / L"\u041F\u043E\u0437\u0434\u0440\u0430\u0432\u044C Zo\u00E9";   // Поздравь Zoé
+    fs::create_directory(out);
+    fs::copy_file(folder.path / "a.gif", out / L"\u0430.gif");
+    const struct {
+        const wchar_t* caption;
+        std::string stored;   // in the code page the caption's charset draws in
+    } cases[] = {
+        {L"\u0421 \u0434\u043D\u0451\u043C \u0440\u043E\u0436\u0434\u0435\u043D\u0438\u044F!",   // С днём рождения!
+         "\xD1 \xE4\xED\xB8\xEC \xF0\xEE\xE6\xE4\xE5\xED\xE8\xFF!"},
+        {L"Joyeux anniversaire, Zo\u00E9 !", "Joyeux anniversaire, Zo\xE9 !"},
+    };
+    for (const auto& c : cases) {
+        const fs::path show = out / L"\u0448\u043E\u0443.exe";
+        std::wstring command = L"\"" + program + L"\" --player \"" + (folder.path / "player.exe").wstring() +
+                               L"\" --animation \"" + (out / L"\u0430.gif").wstring() +
+                               L"\" --message-colour #FFFFFF --caption \"" + c.caption + L"\" -o \"" +
+                               show.wstring() + L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &startup, &process));
+        WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD status = 99;
+        GetExitCodeProcess(process.hProcess, &status);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        ASSERT_EQ(0u, status);
+        const Bytes bytes = ReadBytes(show);
+        const size_t trailer = bytes.size() - 152;
+        const size_t length = Le32At(bytes, trailer + 8);
+        EXPECT_EQ(c.stored, std::string(bytes.begin() + long(trailer - length), bytes.begin() + long(trailer)));
+    }
 }
 #endif
 
