@@ -12,7 +12,12 @@
 #include "pack/message_metafile.h"
 #include "pack/player_identity.h"
 #include "pack/show_checks.h"
+#include "pack/show_options.h"
 #include "pack/wave_writer.h"
+
+static_assert(REELBOX_PACK_RANDOM_CELL == kRandomPlacement, "one random cell");
+static_assert(REELBOX_PACK_FONT_HEIGHT_LIMIT == kFontHeightLimit, "one font height limit");
+static_assert(REELBOX_PACK_FACE_NAME_BYTES == kFaceNameBytes, "one face-name length");
 
 namespace {
 
@@ -88,10 +93,10 @@ bool StoreFontFace(ReelboxPacker* p, std::string* error) {
                  CodePageOfCharset(charset)->name + ", the caption's code page";
         return false;
     }
-    if (bytes.size() >= kFaceNameSize) {
+    if (bytes.size() > kFaceNameBytes) {
         *error = "the font face '" + p->fontFace + "' takes " + std::to_string(bytes.size()) +
                  " bytes in " + CodePageOfCharset(charset)->name + "; at most " +
-                 std::to_string(kFaceNameSize - 1) + " fit";
+                 std::to_string(kFaceNameBytes) + " fit";
         return false;
     }
     std::memset(p->font.faceName, 0, kFaceNameSize);
@@ -322,9 +327,11 @@ int ReelboxPackCaptionCharset(const ReelboxPacker* p) { return p->captionCharset
 
 int ReelboxPackSetFont(ReelboxPacker* p, const char* face, int height, int bold, int italic) {
     const size_t length = std::strlen(face);
-    if (length == 0 || length >= kFaceNameSize)
-        return p->Fail("the font face must have 1 to " + std::to_string(kFaceNameSize - 1) +
-                       " characters");
+    if (length == 0 || length > kFaceNameBytes)
+        return p->Fail("the font face must have 1 to " + std::to_string(kFaceNameBytes) + " bytes");
+    if (!FontHeightAccepted(height))
+        return p->Fail("the font height must be a non-zero whole number from -" +
+                       std::to_string(kFontHeightLimit) + " to " + std::to_string(kFontHeightLimit));
     p->fontFace = face;
     p->font.height = height;
     p->font.weight = bold ? kWeightBold : kWeightNormal;
@@ -338,8 +345,9 @@ int ReelboxPackSetCaptionColour(ReelboxPacker* p, unsigned colour) {
 }
 
 int ReelboxPackSetPlacement(ReelboxPacker* p, int startCell, int endCell) {
-    if (startCell < 0 || startCell > 9 || endCell < 0 || endCell > 9)
-        return p->Fail("placement cells are 0..8, or 9 for random");
+    if (startCell < 0 || endCell < 0 || !CellByCode(uint32_t(startCell)) || !CellByCode(uint32_t(endCell)))
+        return p->Fail("placement cells are " + CellNamesText() + " (0 to " +
+                       std::to_string(kCellCount - 1) + ")");
     p->startCell = uint32_t(startCell);
     p->endCell = uint32_t(endCell);
     return p->Done();
@@ -408,6 +416,31 @@ const char* ReelboxPackCaptionToUtf8(ReelboxPacker* p, const unsigned char* byte
 const char* ReelboxPackDescribePlayer(ReelboxPacker* p, const unsigned char* bytes, size_t size) {
     p->playerText = DescribePlayer(IdentifyPlayer(bytes, size));
     return p->playerText.c_str();
+}
+
+int ReelboxPackCellCount(void) { return kCellCount; }
+
+const char* ReelboxPackCellName(int cell) {
+    const CellRule* rule = cell < 0 ? nullptr : CellByCode(uint32_t(cell));
+    return rule ? rule->name : "";
+}
+
+int ReelboxPackCellFromName(const char* name) {
+    const CellRule* rule = CellByName(name);
+    return rule ? int(rule->code) : -1;
+}
+
+int ReelboxPackCellAt(int row, int column) {
+    for (const CellRule& cell : kCells)
+        if (cell.row == row && cell.column == column && row >= 0 && column >= 0)
+            return int(cell.code);
+    return -1;
+}
+
+int ReelboxPackCharsetCount(void) { return kCodePageTableCount; }
+
+int ReelboxPackCharsetAt(int index) {
+    return index >= 0 && index < kCodePageTableCount ? kCodePageTables[index].charset : -1;
 }
 
 int ReelboxPackCharsetFromName(const char* name) { return CharsetFromName(name); }

@@ -97,13 +97,15 @@ int ReelboxPackSetSoundSamples(ReelboxPacker* packer, const float* samples, size
 int ReelboxPackSetCaption(ReelboxPacker* packer, const char* utf8, int charset);
 /* The charset the caption was stored in (meaningful after ReelboxPackSetCaption). */
 int ReelboxPackCaptionCharset(const ReelboxPacker* packer);
-/* Caption font and colour; height as in LOGFONT (negative = character height in pixels).
- * The face is stored in the caption's code page (Western without a caption); a face that
- * does not fit there, or in 31 bytes, is refused when the show is built. */
+/* Caption font and colour; height as in LOGFONT (negative = character height in pixels),
+ * non-zero and within REELBOX_PACK_FONT_HEIGHT_LIMIT either way. The face is stored in the caption's code page (Western without a caption); a face that
+ * does not fit there, or in REELBOX_PACK_FACE_NAME_BYTES, is refused when the show is
+ * built. */
 int ReelboxPackSetFont(ReelboxPacker* packer, const char* face, int height, int bold,
                        int italic);
 int ReelboxPackSetCaptionColour(ReelboxPacker* packer, unsigned colour);
-/* Placement cells 0..8, 9 = random; the About dialog at the end when showAbout is 1. */
+/* Placement cells (see below), REELBOX_PACK_RANDOM_CELL for random; the About dialog at the
+ * end when showAbout is 1. */
 int ReelboxPackSetPlacement(ReelboxPacker* packer, int startCell, int endCell);
 int ReelboxPackSetAbout(ReelboxPacker* packer, int showAbout);
 
@@ -136,6 +138,24 @@ const char* ReelboxPackReport(const ReelboxPacker* packer);
  * program (...)". */
 const char* ReelboxPackDescribePlayer(ReelboxPacker* packer, const unsigned char* bytes,
                                       size_t size);
+
+/* --- The author's choices, one table each (shared by tackon and the page) ------------------- */
+/* Cells: the nine on the screen grid and random, whose stored number is this. */
+#define REELBOX_PACK_RANDOM_CELL 9
+#define REELBOX_PACK_FONT_HEIGHT_LIMIT 1000
+#define REELBOX_PACK_FACE_NAME_BYTES 31
+/* How many cells there are, random included; the name of a cell number ("centre",
+ * "top-left", ..., "random"; "" for no cell); a cell number from its name or its digit (-1
+ * when unknown); the cell at a grid position, row and column 0..2 from the top left (-1
+ * outside the grid). None needs a packer. */
+int ReelboxPackCellCount(void);
+const char* ReelboxPackCellName(int cell);
+int ReelboxPackCellFromName(const char* name);
+int ReelboxPackCellAt(int row, int column);
+/* The charsets a caption can be stored in, in the order they are tried: index 0 up to
+ * ReelboxPackCharsetCount() - 1; ReelboxPackCharsetName names each. Needs no packer. */
+int ReelboxPackCharsetCount(void);
+int ReelboxPackCharsetAt(int index);
 
 /* --- Captions of stored shows ------------------------------------------------------------ */
 /* The caption bytes of a package read back as UTF-8 in the code page of charset. Charsets

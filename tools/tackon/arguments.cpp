@@ -78,9 +78,8 @@ bool ApplyPackOption(const std::string& name, const std::string& value, PackRequ
     } else if (name == "--start" || name == "--end") {
         uint32_t* code = name == "--start" ? &pack->startPlacement : &pack->endPlacement;
         if (!ParsePlacement(value, code)) {
-            *error = "unknown cell '" + value + "' for " + name +
-                     " (use centre, top-left, middle-left, bottom-left, top-centre, "
-                     "bottom-centre, top-right, middle-right, bottom-right, random or 0..9)";
+            *error = "unknown cell '" + value + "' for " + name + " (use " + PlacementNamesText() +
+                     ", or the number of one)";
             return false;
         }
     }

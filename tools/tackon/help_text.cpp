@@ -1,7 +1,47 @@
-// The --help text (see help_text.h). It documents every option and every default.
+// The --help text (see help_text.h). It documents every option and every default; the
+// list of cells comes from the packing core's table.
 #include "help_text.h"
 
-const char* HelpText() {
+#include <string>
+
+#include "pack/pack_api.h"
+
+namespace {
+
+constexpr size_t kOptionColumn = 23;
+constexpr size_t kLineWidth = 86;
+
+// Words laid out in the option column, as many to a line as fit; a tab joins two words
+// that stay on one line.
+std::string InOptionColumn(const std::string& words) {
+    std::string text, line;
+    size_t start = 0;
+    while (start < words.size()) {
+        size_t end = words.find(' ', start);
+        if (end == std::string::npos)
+            end = words.size();
+        const std::string word = words.substr(start, end - start);
+        if (!line.empty() && kOptionColumn + line.size() + 1 + word.size() > kLineWidth) {
+            text += std::string(kOptionColumn, ' ') + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    text += std::string(kOptionColumn, ' ') + line + "\n";
+    for (char& c : text)
+        c = c == '\t' ? ' ' : c;
+    return text;
+}
+
+std::string CellsText() {
+    std::string words = "CELL is a name or its number:";
+    for (int cell = 0; cell < ReelboxPackCellCount(); ++cell)
+        words += std::string(cell ? ", " : " ") + ReelboxPackCellName(cell) + "\t" + std::to_string(cell);
+    return InOptionColumn(words + "; both default to " + ReelboxPackCellName(REELBOX_PACK_RANDOM_CELL));
+}
+
+const char* HelpTemplate() {
     return
         "tackon: packs an animated show onto the Reelbox player.\n"
         "\n"
@@ -79,10 +119,7 @@ const char* HelpText() {
         "                       a minute)\n"
         "  --start CELL         cell where the animation window starts its slide\n"
         "  --end CELL           cell where it ends (and where the message window appears)\n"
-        "                       CELL is a name or its number: centre 0, top-left 1,\n"
-        "                       middle-left 2, bottom-left 3, top-centre 4, bottom-centre 5,\n"
-        "                       top-right 6, middle-right 7, bottom-right 8, random 9;\n"
-        "                       both default to random\n"
+        "@CELLS@"
         "  --about              show the About dialog with the logo when the show ends\n"
         "  --replace            the player already carries a package: strip it first\n"
         "                       (without --replace such a player is refused)\n"
@@ -115,4 +152,15 @@ const char* HelpText() {
         "  -h, --help           print this text\n"
         "\n"
         "The package layout is described in docs/package-format.md.\n";
+}
+
+}  // namespace
+
+const char* HelpText() {
+    static const std::string text = [] {
+        std::string help = HelpTemplate();
+        const std::string mark = "@CELLS@";
+        return help.replace(help.find(mark), mark.size(), CellsText());
+    }();
+    return text.c_str();
 }

@@ -6,15 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "pack/pack_api.h"
+
 const char kDefaultFontFace[] = "Arial";
 
 namespace {
-
-// Indexed by PlacementCode.
-const char* const kCellNames[] = {
-    "centre", "top-left", "middle-left", "bottom-left", "top-centre",
-    "bottom-centre", "top-right", "middle-right", "bottom-right", "random",
-};
 
 std::string Trimmed(const std::string& text) {
     size_t first = text.find_first_not_of(" \t");
@@ -46,7 +42,7 @@ bool ParseHeight(const std::string& text, int32_t* height) {
         if (!std::isdigit(static_cast<unsigned char>(text[k])))
             return false;
     long value = std::strtol(text.c_str(), nullptr, 10);
-    if (value == 0 || value > kMaxFontHeight || value < -kMaxFontHeight)
+    if (value == 0 || value > REELBOX_PACK_FONT_HEIGHT_LIMIT || value < -REELBOX_PACK_FONT_HEIGHT_LIMIT)
         return false;
     *height = int32_t(value);
     return true;
@@ -62,21 +58,23 @@ int HexDigit(char c) {
 }  // namespace
 
 bool ParsePlacement(const std::string& text, uint32_t* code) {
-    if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {
-        *code = uint32_t(text[0] - '0');
-        return true;
-    }
-    for (uint32_t i = 0; i <= kRandomPlacement; ++i) {
-        if (text == kCellNames[i]) {
-            *code = i;
-            return true;
-        }
-    }
-    return false;
+    const int cell = ReelboxPackCellFromName(text.c_str());
+    if (cell < 0)
+        return false;
+    *code = uint32_t(cell);
+    return true;
 }
 
 const char* PlacementName(uint32_t code) {
-    return code <= kRandomPlacement ? kCellNames[code] : nullptr;
+    const char* name = code < uint32_t(ReelboxPackCellCount()) ? ReelboxPackCellName(int(code)) : "";
+    return *name ? name : nullptr;
+}
+
+std::string PlacementNamesText() {
+    std::string text;
+    for (int cell = 0; cell < ReelboxPackCellCount(); ++cell)
+        text += (cell ? ", " : "") + std::string(ReelboxPackCellName(cell));
+    return text;
 }
 
 FontRecord DefaultFontRecord() {
@@ -100,15 +98,16 @@ bool ParseFontSpec(const std::string& text, FontRecord* font, std::string* error
         *error = "bad font '" + text + "': empty face name";
         return false;
     }
-    if (face.size() >= kFaceNameSize) {
+    if (face.size() > REELBOX_PACK_FACE_NAME_BYTES) {
         *error = "font face '" + face + "' is " + std::to_string(face.size()) +
-                 " bytes; at most " + std::to_string(kFaceNameSize - 1) + " fit";
+                 " bytes; at most " + std::to_string(REELBOX_PACK_FACE_NAME_BYTES) + " fit";
         return false;
     }
     FontRecord result = DefaultFontRecord();
     if (!ParseHeight(parts[1], &result.height)) {
         *error = "bad font height '" + parts[1] + "' (a non-zero whole number from -" +
-                 std::to_string(kMaxFontHeight) + " to " + std::to_string(kMaxFontHeight) + ")";
+                 std::to_string(REELBOX_PACK_FONT_HEIGHT_LIMIT) + " to " +
+                 std::to_string(REELBOX_PACK_FONT_HEIGHT_LIMIT) + ")";
         return false;
     }
     bool bold = false, italic = false;

@@ -11,15 +11,15 @@
 constexpr uint32_t kDefaultPlacement = kRandomPlacement;
 constexpr uint32_t kDefaultColour = 0x00000000;           // black
 constexpr int32_t kDefaultFontHeight = -24;
-constexpr int32_t kMaxFontHeight = 1000;                  // either sign
 constexpr int32_t kWeightNormal = 400;
 constexpr int32_t kWeightBold = 700;
 constexpr uint8_t kDefaultCharSet = 1;                    // DEFAULT_CHARSET
 extern const char kDefaultFontFace[];                     // "Arial"
 
-// A cell name (centre, top-left, ..., random) or a number 0..9.
+// A cell name (centre, top-left, ..., random) or its number, from the packing core's table.
 bool ParsePlacement(const std::string& text, uint32_t* code);
-const char* PlacementName(uint32_t code);   // "centre" ... "random", or null above 9
+const char* PlacementName(uint32_t code);   // "centre" ... "random", or null for no cell
+std::string PlacementNamesText();           // "centre, top-left, ..., random"
 
 FontRecord DefaultFontRecord();
 // "Face,height[,bold][,italic]"; false with *error naming the problem.

@@ -257,4 +257,32 @@ TEST(WaveWriter, LowersRateAndMixesToMonoKeepingPitchAndLevel) {
     EXPECT_NEAR(0.4 * 32767, peak, 0.02 * 32767);
 }
 
+// The tables the page builds its cell grid and charset list from: every grid position holds
+// one of the nine cells, in the reading order the page lays them out, random stands apart,
+// and names and numbers lead to each other; the core refuses font heights tackon refuses.
+TEST(PackChoices, CellsCharsetsAndFontLimitsComeFromOneTable) {
+    std::vector<int> readingOrder;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            readingOrder.push_back(ReelboxPackCellAt(row, column));
+    EXPECT_EQ(std::vector<int>({1, 4, 6, 2, 0, 7, 3, 5, 8}), readingOrder);
+    EXPECT_EQ(-1, ReelboxPackCellAt(3, 0));
+    ASSERT_EQ(10, ReelboxPackCellCount());
+    for (int cell = 0; cell < ReelboxPackCellCount(); ++cell)
+        EXPECT_EQ(cell, ReelboxPackCellFromName(ReelboxPackCellName(cell)));
+    EXPECT_STREQ("random", ReelboxPackCellName(REELBOX_PACK_RANDOM_CELL));
+    EXPECT_STREQ("", ReelboxPackCellName(10));
+
+    ASSERT_EQ(14, ReelboxPackCharsetCount());
+    EXPECT_EQ(0, ReelboxPackCharsetAt(0));
+    for (int i = 0; i < ReelboxPackCharsetCount(); ++i)
+        EXPECT_STRNE("unknown", ReelboxPackCharsetName(ReelboxPackCharsetAt(i))) << i;
+
+    Packer packer;
+    EXPECT_EQ(1, ReelboxPackSetFont(packer.p, "Arial", -REELBOX_PACK_FONT_HEIGHT_LIMIT, 0, 0));
+    EXPECT_EQ(0, ReelboxPackSetFont(packer.p, "Arial", REELBOX_PACK_FONT_HEIGHT_LIMIT + 1, 0, 0));
+    EXPECT_EQ(0, ReelboxPackSetFont(packer.p, "Arial", 0, 0, 0));
+    EXPECT_EQ(0, ReelboxPackSetPlacement(packer.p, 0, 10));
+}
+
 }  // namespace
