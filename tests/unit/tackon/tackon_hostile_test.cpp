@@ -110,16 +110,23 @@ protected:
 TEST_F(TackonHostile, RefusalsLoseNothingAndSayWhyInOneLine) {
     const std::string show = folder / "show.exe";
     // Each case starts from the same files, whatever the one before did to them.
+    const fs::path locked = folder.path / "locked.exe";
+    auto unlock = [&] {   // Windows removes no read-only file
+        std::error_code ignored;
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_write, ignored);
+    };
     auto prepare = [&] {
+        unlock();
         fs::remove_all(folder.path);
         fs::create_directories(folder.path / "sub");
         SetUp();
         fs::create_hard_link(folder.path / "s.wav", folder.path / "linked.wav");
         WriteBytes(folder / "locked.exe", Bytes{1, 2, 3});
         fs::permissions(folder.path / "locked.exe", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-        WriteBytes(folder / "big.gif", Bytes{'G', 'I', 'F'});
-        fs::resize_file(folder.path / "big.gif", 300000000);
     };
+    ScratchFolder large;   // made once: a sparse file is not sparse everywhere
+    WriteBytes(large / "big.gif", Bytes{'G', 'I', 'F'});
+    fs::resize_file(large.path / "big.gif", 300000000);
     const std::string dotted = (folder.path / "sub" / ".." / "caption.txt").string();
 
     const struct {
@@ -136,7 +143,7 @@ TEST_F(TackonHostile, RefusalsLoseNothingAndSayWhyInOneLine) {
         {Pack(folder / "locked.exe", {}), 1, "read-only"},
         // Inputs that are empty or larger than any show should be.
         {Pack(show, {"--sound", folder / "empty.wav"}), 1, "sound '" + folder / "empty.wav" + "' is empty"},
-        {{"--player", folder / "player.exe", "--animation", folder / "big.gif", "-o", show}, 1, "files over 250 MB"},
+        {{"--player", folder / "player.exe", "--animation", large / "big.gif", "-o", show}, 1, "files over 250 MB"},
         // Animations the player refuses to show, and a damaged one.
         {{"--player", folder / "player.exe", "--animation", folder / "zero.gif", "-o", show}, 1,
          "a logical screen of 0 x 0; the player shows only 1 to 4096 pixels a side"},
@@ -165,6 +172,7 @@ TEST_F(TackonHostile, RefusalsLoseNothingAndSayWhyInOneLine) {
         prepare();
         ExpectRefused(c.args, c.status, c.mentions);
     }
+    unlock();
 
     // -o may still name the player: the show carries it whole.
     WriteBytes(folder / "copy.exe", SamplePlayer(3000));
