@@ -62,5 +62,8 @@ void PutImage(Bytes* out, const ImageSpec& spec);
 // Image descriptor without a local table followed by the given image data bytes as they are.
 void PutRawImage(Bytes* out, int width, int height, bool interlaced, const Bytes& data);
 
+// A GIF of the given logical size with one 2 x 2 frame per delay (hundredths of a second).
+Bytes Animation(int width, int height, const std::vector<int>& delays);
+
 // Deterministic pseudo-random pixels below count.
 std::vector<int> RandomPixels(int size, int count, uint32_t seed);

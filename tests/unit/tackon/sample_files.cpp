@@ -5,6 +5,9 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
+
+#include "tackon.h"
 
 namespace fs = std::filesystem;
 
@@ -123,4 +126,10 @@ std::vector<std::string> ScratchFolder::Names() const {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+ToolRun Tackon(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunTackon(args, out, err);
+    return {status, out.str(), err.str()};
 }

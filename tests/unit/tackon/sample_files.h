@@ -1,4 +1,5 @@
-// Small payload files for the tackon tests, and a scratch folder per test.
+// Small payload files for the tackon tests, a scratch folder per test, and tackon run
+// in-process.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,13 @@ Bytes SampleMidi();
 void WriteBytes(const std::filesystem::path& path, const Bytes& bytes);
 Bytes ReadBytes(const std::filesystem::path& path);
 uint32_t Le32At(const Bytes& bytes, size_t at);
+
+// tackon's commands run in-process: the exit status and what was written to each stream.
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+ToolRun Tackon(const std::vector<std::string>& args);
 
 // A fresh, empty folder under the system's temporary folder, removed by its destructor.
 struct ScratchFolder {

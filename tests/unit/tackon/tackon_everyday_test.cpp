@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
 #ifndef _WIN32
 #include "bmp_reader.h"
@@ -11,20 +10,8 @@
 #include "picture_decoding.h"
 #include "sample_files.h"
 #include "sample_player.h"
-#include "tackon.h"
 
 namespace {
-
-struct ToolResult {
-    int status;
-    std::string out, err;
-};
-
-ToolResult Tackon(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunTackon(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -46,7 +33,7 @@ protected:
 TEST_F(TackonEveryday, CaptionsComeBackInUtf8WithTheirCharset) {
     const std::string russian = "\xD0\xA1 \xD0\xB4\xD0\xBD\xD1\x91\xD0\xBC \xD1\x80\xD0\xBE\xD0\xB6\xD0\xB4\xD0\xB5\xD0\xBD\xD0\xB8\xD1\x8F!";
     ASSERT_EQ(0, Tackon(Base("ru.exe", {"--message-colour", "#FFE0F0", "--caption", russian})).status);
-    const ToolResult info = Tackon({"--info", folder / "ru.exe"});
+    const ToolRun info = Tackon({"--info", folder / "ru.exe"});
     EXPECT_TRUE(Has(info.out, "caption: \"" + russian + "\" (charset 204, Cyrillic (1251))")) << info.out;
     EXPECT_TRUE(Has(info.out, "captionLength: 16\n")) << info.out;
     ASSERT_EQ(0, Tackon({"--extract", folder / "ru.exe", folder / "out"}).status);
@@ -62,7 +49,7 @@ TEST_F(TackonEveryday, CaptionsComeBackInUtf8WithTheirCharset) {
     ASSERT_EQ(0, Tackon(Base("pl.exe", {"--message-colour", "#FFFFFF", "--caption-file", folder / "pl-mark.txt",
                                         "--charset", "easteurope"})).status);
     EXPECT_TRUE(Has(Tackon({"--info", folder / "pl.exe"}).out, "\" (charset 238, Central European (1250))"));
-    const ToolResult notInCyrillic = Tackon(Base("x.exe", {"--caption-file", folder / "pl.txt", "--charset", "1251"}));
+    const ToolRun notInCyrillic = Tackon(Base("x.exe", {"--caption-file", folder / "pl.txt", "--charset", "1251"}));
     EXPECT_EQ(1, notInCyrillic.status);
     EXPECT_TRUE(Has(notInCyrillic.err, "U+0141")) << notInCyrillic.err;
 
@@ -76,14 +63,14 @@ TEST_F(TackonEveryday, CaptionsComeBackInUtf8WithTheirCharset) {
 }
 
 TEST_F(TackonEveryday, CheckReportsAndPackingWarns) {
-    const ToolResult packed = Tackon(Base("show.exe", {"--caption", "Hi"}));
+    const ToolRun packed = Tackon(Base("show.exe", {"--caption", "Hi"}));
     ASSERT_EQ(0, packed.status) << packed.err;
     EXPECT_TRUE(Has(packed.out, "warning: caption without a message")) << packed.out;
-    const ToolResult check = Tackon({"--check", folder / "show.exe"});
+    const ToolRun check = Tackon({"--check", folder / "show.exe"});
     EXPECT_EQ(0, check.status);
     EXPECT_TRUE(Has(check.out, "  animation: 1 x 1, 1 frame, 0.00 s per pass\n")) << check.out;
     EXPECT_TRUE(Has(check.out, "verdict: the player plays this show\n")) << check.out;
-    const ToolResult bare = Tackon({"--check", folder / "player.exe"});
+    const ToolRun bare = Tackon({"--check", folder / "player.exe"});
     EXPECT_EQ(1, bare.status);
     EXPECT_TRUE(Has(bare.out, "error: no Reelbox package")) << bare.out;
 

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <map>
-#include <sstream>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,22 +17,10 @@
 #include "gif_writer.h"
 #include "sample_files.h"
 #include "sample_player.h"
-#include "tackon.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun Tackon(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunTackon(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -46,19 +33,6 @@ std::map<std::string, std::pair<Bytes, fs::perms>> Snapshot(const fs::path& fold
         else
             files[entry.path().string()] = {Bytes(), entry.status().permissions()};
     return files;
-}
-
-Bytes GifWithScreen(int width, int height) {
-    Bytes gif;
-    PutHeader(&gif, width, height, true, 1);
-    ImageSpec image;
-    image.width = 2;
-    image.height = 2;
-    image.minimumCodeSize = 2;
-    image.pixels = {0, 1, 1, 0};
-    PutImage(&gif, image);
-    gif.push_back(0x3B);
-    return gif;
 }
 
 // A 64 x 64 animation of noise cut after 300 bytes, inside its first frame.
@@ -85,8 +59,8 @@ protected:
         WriteBytes(folder / "s.wav", SampleWave(100));
         WriteBytes(folder / "caption.txt", Bytes{'H', 'i'});
         WriteBytes(folder / "empty.wav", Bytes());
-        WriteBytes(folder / "zero.gif", GifWithScreen(0, 0));
-        WriteBytes(folder / "wide.gif", GifWithScreen(5000, 10));
+        WriteBytes(folder / "zero.gif", Animation(0, 0, {0}));
+        WriteBytes(folder / "wide.gif", Animation(5000, 10, {0}));
         WriteBytes(folder / "cut.gif", CutGif());
     }
     std::vector<std::string> Pack(const std::string& output, std::vector<std::string> more) {

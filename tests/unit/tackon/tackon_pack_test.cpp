@@ -2,24 +2,11 @@
 // refusals of bad input, and --replace.
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "sample_files.h"
 #include "sample_player.h"
-#include "tackon.h"
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun Tackon(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    int status = RunTackon(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 void ExpectExtracted(const std::filesystem::path& file, bool present, const Bytes& original) {
     ASSERT_EQ(present, std::filesystem::exists(file)) << file;
