@@ -44,6 +44,12 @@ CaptionStyleChoice DefaultCaptionStyle(const std::string& utf8, int charset, int
     std::vector<uint32_t> points;
     if (!DecodeUtf8(utf8, &points) || points.empty())
         return {kCaptionStyleText, "a text caption: the player draws it with the receiver's fonts"};
+    if (cell != kTextCaptionCell)
+        return {kCaptionStylePicture, "a picture caption: it is placed away from the top left, where the "
+                                      "player draws text captions"};
+    if (charset != kCharsetAuto)
+        return {kCaptionStyleText, "a text caption: its charset is given, and the player draws it in that "
+                                   "code page with the receiver's fonts"};
     if (std::any_of(points.begin(), points.end(), IsRightToLeft))
         return {kCaptionStylePicture,
                 "a picture caption: it is written right to left, which the player's own caption "
@@ -52,9 +58,6 @@ CaptionStyleChoice DefaultCaptionStyle(const std::string& utf8, int charset, int
     int chosen = 0;
     if (!EncodeCaption(utf8, charset, &bytes, &chosen, &error))
         return {kCaptionStylePicture, "a picture caption: no Windows code page holds it (" + error + ")"};
-    if (cell != kTextCaptionCell)
-        return {kCaptionStylePicture, "a picture caption: it is placed away from the top left, where the "
-                                      "player draws text captions"};
     const CodePageTable* table = CodePageOfCharset(chosen);
     return {kCaptionStyleText, "a text caption: it fits the " + std::string(table->name) + " (" +
                                    std::to_string(table->codePage) + ") code page, and the player "

@@ -17,9 +17,9 @@ struct CaptionStyleChoice {
 // The place where the player draws text captions: the message's top left.
 constexpr int kTextCaptionCell = 1;
 
-// text when one code page holds the caption (charset as for EncodeCaption), picture when
-// none does, when any of it is written right to left, which the player's caption drawing
-// cannot lay out, or when it is placed in another cell than kTextCaptionCell.
+// text when a charset is given or one code page holds the caption, picture when none does,
+// when any of it is written right to left, which the player's caption drawing cannot lay
+// out, or when it is placed in another cell than kTextCaptionCell.
 CaptionStyleChoice DefaultCaptionStyle(const std::string& utf8, int charset, int cell);
 
 // True when the caption's first strongly directed letter is Hebrew, Arabic or another

@@ -93,8 +93,8 @@ int ReelboxPackSetAbout(ReelboxPacker* packer, int showAbout);
  * ReelboxPackSetCaption) or drawn by the caller into the message picture. */
 #define REELBOX_PACK_CAPTION_TEXT 0
 #define REELBOX_PACK_CAPTION_PICTURE 1
-/* The style a caption placed in cell (0..8 of the message) gets by default: text when one
- * code page holds it, picture when none does, when it is written right to left or when it
+/* The style a caption placed in cell (0..8 of the message) gets by default: text when
+ * charset is not REELBOX_PACK_CHARSET_AUTO or one code page holds it, picture when none does, when it is written right to left or when it
  * stands away from the top left (cell 1). ReelboxPackCaptionStyleReason then says why. */
 int ReelboxPackDefaultCaptionStyle(ReelboxPacker* packer, const char* utf8, int charset, int cell);
 const char* ReelboxPackCaptionStyleReason(const ReelboxPacker* packer);
