@@ -40,6 +40,6 @@ em++ -O2 "$objects"/*.o \
   -sEXPORTED_RUNTIME_METHODS='["HEAPU8","UTF8ToString"]' \
   -o "$tmp/reelbox_core.js"
 { printf 'window.ReelboxPlayerBase64 = "'; base64 -w0 "$PLAYER"; printf '";\n'; } > "$tmp/player.js"
-cp web/index.html web/page.js web/style.css "$tmp/"
+cp web/index.html web/*.js web/style.css "$tmp/"
 cp "$tmp"/* "$OUT/"
 echo "web page in $OUT (player: $PLAYER)"

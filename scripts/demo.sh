@@ -65,8 +65,9 @@ else
   say "playing in a private Xvfb ($DISPLAY)"
 fi
 
-# The assets: the animation, the message picture (top left kept clear for the caption), a
-# tune and a looping logo for the About dialog.
+# The assets: the animation, the message picture (top left kept clear for the caption, which
+# tackon draws into it: the emoji make it a picture caption), a tune and a looping logo for
+# the About dialog.
 "$ROOT/scripts/make-demo-gif.sh" "$A/animation.gif"
 "$convert" -size 400x400 xc:'#142878' \
   -fill '#ffc828' -draw 'circle 320,250 370,250' \
@@ -93,8 +94,8 @@ rm -f "${logo_frames[@]}"
 
 "$TACKON" --player "$BUILD/windows/src/app/reelbox.exe" --animation "$A/animation.gif" \
   --message-image "$A/message.png" --message-background '#142878' \
-  --caption "Joyeux anniversaire, Zoé ! This show was packed by tackon and played by Reelbox." \
-  --font "Arial,-22,bold" --colour "#FFE060" --sound "$A/tune.wav" --logo "$A/logo.gif" --about \
+  --caption "Joyeux anniversaire, Zoé ! 🎂🎉 This show was packed by tackon and played by Reelbox." \
+  --font "Arial,-30,bold" --colour "#FFE060" --sound "$A/tune.wav" --logo "$A/logo.gif" --about \
   --start top-left --end bottom-right -o "$OUT/show.exe"
 
 # Record the screen and the null sink's sound while the show plays.

@@ -10,6 +10,7 @@ PACKAGES=(
   xvfb xdotool x11-apps imagemagick libx11-dev libxtst-dev
   googletest libgif-dev libbenchmark-dev clang libclang-rt-14-dev
   libpng-dev libjpeg62-turbo-dev libsndfile1-dev ffmpeg fonts-dejavu-core
+  libpango1.0-dev libcairo2-dev fonts-noto-color-emoji
   pulseaudio pulseaudio-utils sox
   python3
   emscripten node-acorn chromium chromium-driver python3-selenium

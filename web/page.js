@@ -386,6 +386,7 @@ function drawMessage() {
     }
   }
   const caption = $('caption').value;
+  if (drawCaptionPreview(context, {left: zl, top: zt, right: zr, bottom: zb})) return;
   if (caption) {
     const size = Number($('font-size').value) || 28;
     context.font = `${$('font-italic').checked ? 'italic ' : ''}${$('font-bold').checked ? 'bold ' : ''}` +
@@ -446,10 +447,10 @@ function buildShow(errors) {
     } else if (kind === 'picture' && !errors['message-picture']) {
       errors['message-picture'] = 'Pick the message picture, or choose another kind of message.';
     }
-    const captionStored = withText($('caption').value, (p) =>
-      core._ReelboxPackSetCaption(packer, p, Number($('charset').value)));
-    refuse('caption', captionStored);
-    $('caption-charset').textContent = captionStored && $('caption').value
+    const caption = storeCaption(packer, $('caption').value, colourValue('caption-colour'),
+                                 Number($('font-size').value));
+    if (!caption.stored && !errors['caption']) errors['caption'] = caption.error || error();
+    $('caption-charset').textContent = caption.stored && !caption.picture && $('caption').value
       ? `Stored in ${packerText(core._ReelboxPackCharsetName(core._ReelboxPackCaptionCharset(packer)))}.`
       : '';
     const size = Number($('font-size').value);
@@ -489,6 +490,7 @@ function buildShow(errors) {
       const length = new Uint32Array(core.HEAPU8.buffer, sizePointer, 1)[0];
       core._WebFree(sizePointer);
       builtShow = new Uint8Array(core.HEAPU8.buffer, output, length).slice();
+      keepCaptionPreview(packer, output, length, caption.picture);
     }
     return {report, ok: built && !hasError};
   } finally {
@@ -512,17 +514,19 @@ function refresh(recompose) {
   window.reelboxRefreshes = (window.reelboxRefreshes || 0) + 1;
   if (recompose) composeAnimation(backdropCanvas());
   showFrame();
-  drawMessage();
   scheduleNextFrame();
 
   const errors = Object.assign({}, fileErrors);
   if (!inputs.animation && !errors['animation']) {
+    captionPreview = null;
+    drawMessage();
     $('check').textContent = 'Pick an animation to start.';
     showErrors(errors);
     setDownload(false, 'The show needs an animation.');
     return;
   }
   const {report, ok} = buildShow(errors);
+  drawMessage();
   showErrors(errors);
   const fieldProblems = Object.keys(errors).filter((id) => id !== 'download');
   const lines = fieldProblems.map((id) => `error: ${errors[id]}`);
@@ -586,6 +590,7 @@ function buildCellGrid(gridId, name, checkedCell) {
 function wire() {
   buildCellGrid('start-grid', 'start-cell', 1);
   buildCellGrid('end-grid', 'end-cell', 8);
+  fillCaptionPositions();
   for (const id of Object.keys(fileReaders)) {
     $(id).addEventListener('change', () => readFile(id, $(id).files[0]));
   }

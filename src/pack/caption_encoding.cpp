@@ -43,7 +43,8 @@ int TableIndex(int charset) {
     return -1;
 }
 
-// False when the text is not well-formed UTF-8 (overlong forms and surrogates included).
+}  // namespace
+
 bool DecodeUtf8(const std::string& text, std::vector<uint32_t>* points) {
     size_t i = 0;
     while (i < text.size()) {
@@ -76,6 +77,8 @@ bool DecodeUtf8(const std::string& text, std::vector<uint32_t>* points) {
     }
     return true;
 }
+
+namespace {
 
 void AppendUtf8(uint32_t point, std::string* out) {
     if (point < 0x80) {

@@ -6,12 +6,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "pack/code_page_tables.h"
 
 constexpr int kCharsetAuto = -1;
 constexpr int kCharsetWestern = 0;
 constexpr int kCharsetDefault = 1;   // DEFAULT_CHARSET, stored by shows made before charsets
+
+// The code points of utf8; false when it is not well-formed UTF-8 (overlong forms and
+// surrogates included).
+bool DecodeUtf8(const std::string& text, std::vector<uint32_t>* points);
 
 // The table of a charset; null when the charset has none.
 const CodePageTable* CodePageOfCharset(int charset);

@@ -14,6 +14,7 @@ constexpr uint32_t kEmfSignature = 0x464D4520;   // " EMF"
 constexpr uint32_t kEmfVersion = 0x10000;
 constexpr uint32_t kHalftone = 4;
 constexpr uint32_t kSrcCopy = 0x00CC0020;
+constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kHeaderSize = 108;            // with the pixel-format and micrometre fields
 constexpr uint32_t kStretchDiBitsFixed = 80;
 constexpr uint32_t kBitmapInfoHeaderSize = 40;
@@ -41,12 +42,6 @@ void PutRect(std::vector<uint8_t>* out, int32_t left, int32_t top, int32_t right
 uint32_t Get32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-
-// An RGB picture, rows top-down.
-struct RgbImage {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-};
 
 uint32_t DibRecordSize(const RgbImage& image) {
     const uint32_t rowBytes = (uint32_t(image.width) * 3 + 3) & ~3u;
@@ -90,19 +85,56 @@ void PutDibRecord(std::vector<uint8_t>* out, const RgbImage& image, int32_t left
     }
 }
 
-// The metafile of a side x side square: header, HALFTONE stretch mode (so that the
-// player's shrinking averages instead of AND-ing pixels), the background as one pixel
-// stretched over the square, the picture (when given) at (left, top), end. Only the
-// picture's own pixels are stored, not the margins around it.
-std::vector<uint8_t> MetafileOfSquare(int side, uint32_t background, const RgbImage* picture,
-                                      int left, int top) {
+uint32_t PaletteRecordSize(const PaletteImage& image) {
+    const uint32_t bits = (uint32_t(image.rle8.size()) + 3) & ~3u;
+    return kStretchDiBitsFixed + kBitmapInfoHeaderSize + 4 * uint32_t(image.palette.size()) + bits;
+}
+
+// EMR_STRETCHDIBITS drawing an RLE8 palette DIB pixel for pixel at (left, top).
+void PutPaletteRecord(std::vector<uint8_t>* out, const PaletteImage& image, int32_t left, int32_t top) {
+    const uint32_t infoSize = kBitmapInfoHeaderSize + 4 * uint32_t(image.palette.size());
+    const uint32_t bitsSize = uint32_t(image.rle8.size());
+    Put32(out, kEmrStretchDiBits);
+    Put32(out, PaletteRecordSize(image));
+    PutRect(out, left, top, left + image.width - 1, top + image.height - 1);
+    for (int32_t v : {left, top, 0, 0, image.width, image.height})
+        Put32(out, uint32_t(v));
+    Put32(out, kStretchDiBitsFixed);
+    Put32(out, infoSize);
+    Put32(out, kStretchDiBitsFixed + infoSize);
+    Put32(out, bitsSize);
+    Put32(out, 0);                 // DIB_RGB_COLORS
+    Put32(out, kSrcCopy);
+    Put32(out, uint32_t(image.width));
+    Put32(out, uint32_t(image.height));
+    Put32(out, kBitmapInfoHeaderSize);
+    Put32(out, uint32_t(image.width));
+    Put32(out, uint32_t(image.height));
+    Put16(out, 1);
+    Put16(out, 8);
+    for (uint32_t v : {kBiRle8, bitsSize, 3780u, 3780u, uint32_t(image.palette.size()), 0u})
+        Put32(out, v);
+    for (uint32_t colour : image.palette)
+        Put32(out, colour & 0xFFFFFF);   // RGBQUAD: blue, green, red, 0
+    out->insert(out->end(), image.rle8.begin(), image.rle8.end());
+    out->resize(out->size() + (PaletteRecordSize(image) - kStretchDiBitsFixed - infoSize - bitsSize), 0);
+}
+
+}  // namespace
+
+// Header, HALFTONE stretch mode (so that the player's shrinking averages instead of AND-ing
+// pixels), the background as one pixel stretched over the square, the layers, end. Only the
+// layers' own pixels are stored, not the margins around them.
+std::vector<uint8_t> BuildLayeredMetafile(int side, uint32_t background,
+                                          const std::vector<MessageLayer>& layers) {
     RgbImage backgroundPixel;
     backgroundPixel.width = backgroundPixel.height = 1;
     backgroundPixel.rgb = {uint8_t(background >> 16), uint8_t(background >> 8), uint8_t(background)};
     const uint32_t modeRecordSize = 12;
     const uint32_t eofSize = 20;
-    const uint32_t total = kHeaderSize + modeRecordSize + DibRecordSize(backgroundPixel) +
-                           (picture ? DibRecordSize(*picture) : 0) + eofSize;
+    uint32_t total = kHeaderSize + modeRecordSize + DibRecordSize(backgroundPixel) + eofSize;
+    for (const MessageLayer& layer : layers)
+        total += layer.rgb ? DibRecordSize(*layer.rgb) : PaletteRecordSize(*layer.palette);
 
     std::vector<uint8_t> out;
     out.reserve(total);
@@ -114,7 +146,7 @@ std::vector<uint8_t> MetafileOfSquare(int side, uint32_t background, const RgbIm
     Put32(&out, kEmfSignature);
     Put32(&out, kEmfVersion);
     Put32(&out, total);
-    Put32(&out, picture ? 5 : 4);   // records
+    Put32(&out, uint32_t(4 + layers.size()));   // records
     Put16(&out, 1);                 // handles: the reserved handle 0 only
     Put16(&out, 0);
     Put32(&out, 0);                 // no description
@@ -134,8 +166,12 @@ std::vector<uint8_t> MetafileOfSquare(int side, uint32_t background, const RgbIm
     Put32(&out, modeRecordSize);
     Put32(&out, kHalftone);
     PutDibRecord(&out, backgroundPixel, 0, 0, side, side);
-    if (picture)
-        PutDibRecord(&out, *picture, left, top, picture->width, picture->height);
+    for (const MessageLayer& layer : layers) {
+        if (layer.rgb)
+            PutDibRecord(&out, *layer.rgb, layer.left, layer.top, layer.rgb->width, layer.rgb->height);
+        else
+            PutPaletteRecord(&out, *layer.palette, layer.left, layer.top);
+    }
     // EMR_EOF
     Put32(&out, kEmrEof);
     Put32(&out, eofSize);
@@ -144,6 +180,8 @@ std::vector<uint8_t> MetafileOfSquare(int side, uint32_t background, const RgbIm
     Put32(&out, eofSize);
     return out;
 }
+
+namespace {
 
 // The weights by which source cells [0, from) cover destination cell i of to cells: the
 // area average used for scaling down (and plain repetition when scaling up).
@@ -211,23 +249,34 @@ int FittedSquareSide(int width, int height) {
     return std::min(std::max(width, height), kMessageSide);
 }
 
-std::vector<uint8_t> BuildPictureMetafile(const uint8_t* rgba, int width, int height,
-                                          uint32_t background) {
+FittedPicture FitPicture(const uint8_t* rgba, int width, int height, uint32_t background) {
+    FittedPicture fitted;
     if (width <= 0 || height <= 0 || (long long)width * height > kPicturePixelBudget)
-        return {};
+        return fitted;
     int fittedWidth = width, fittedHeight = height;
     const int longest = std::max(width, height);
     if (longest > kMessageSide) {
         fittedWidth = std::max(1, int(std::lround(double(width) * kMessageSide / longest)));
         fittedHeight = std::max(1, int(std::lround(double(height) * kMessageSide / longest)));
     }
-    const RgbImage scaled = ScaleOverBackground(rgba, width, height, fittedWidth, fittedHeight, background);
-    const int side = std::max(fittedWidth, fittedHeight);
-    return MetafileOfSquare(side, background, &scaled, (side - fittedWidth) / 2, (side - fittedHeight) / 2);
+    fitted.image = ScaleOverBackground(rgba, width, height, fittedWidth, fittedHeight, background);
+    fitted.side = std::max(fittedWidth, fittedHeight);
+    fitted.left = (fitted.side - fittedWidth) / 2;
+    fitted.top = (fitted.side - fittedHeight) / 2;
+    fitted.background = background;
+    return fitted;
+}
+
+std::vector<uint8_t> BuildPictureMetafile(const uint8_t* rgba, int width, int height,
+                                          uint32_t background) {
+    const FittedPicture fitted = FitPicture(rgba, width, height, background);
+    if (fitted.side == 0)
+        return {};
+    return BuildLayeredMetafile(fitted.side, background, {{fitted.left, fitted.top, &fitted.image, nullptr}});
 }
 
 std::vector<uint8_t> BuildColourCardMetafile(uint32_t colour) {
-    return MetafileOfSquare(kColourCardSide, colour, nullptr, 0, 0);
+    return BuildLayeredMetafile(kColourCardSide, colour, {});
 }
 
 bool CheckEnhancedMetafile(const uint8_t* bytes, size_t size, std::string* why) {

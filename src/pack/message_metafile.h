@@ -2,8 +2,9 @@
 // (aspect kept, centred on a background colour, scaled down to at most kMessageSide pixels
 // a side) or a plain colour card; and the structural check of a metafile the player is given.
 // The metafile holds a header, a stretch-mode record, the background as a one-pixel DIB
-// stretched over the square, the picture as a 24-bit DIB record in its place, and the end
-// record.
+// stretched over the square, the picture as a 24-bit DIB record in its place, any further
+// layers (a picture caption's area outside the picture, as palette DIBs in RLE8), and the
+// end record.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +15,42 @@
 constexpr int kMessageSide = 1080;
 constexpr long long kPicturePixelBudget = 50000000;
 constexpr int kColourCardSide = 8;
+
+// An RGB picture, rows top-down.
+struct RgbImage {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+// A picture of at most 256 colours: palette entries 0xRRGGBB and the indices run-length
+// encoded as an RLE8 bitmap (bottom-up rows, each ending in an end-of-line code).
+struct PaletteImage {
+    int width = 0, height = 0;
+    std::vector<uint32_t> palette;
+    std::vector<uint8_t> rle8;
+};
+
+// A picture message before it becomes a metafile: the picture fitted and scaled, and where
+// it stands in its side x side square.
+struct FittedPicture {
+    int side = 0, left = 0, top = 0;
+    uint32_t background = 0;
+    RgbImage image;
+};
+
+// One DIB drawn pixel for pixel at (left, top) of the square: rgb or palette.
+struct MessageLayer {
+    int left, top;
+    const RgbImage* rgb;
+    const PaletteImage* palette;
+};
+
+// The picture fitted into its square (see BuildPictureMetafile); side 0 when refused.
+FittedPicture FitPicture(const uint8_t* rgba, int width, int height, uint32_t background);
+// The metafile of a side x side square of the background colour with the layers drawn over
+// it in order.
+std::vector<uint8_t> BuildLayeredMetafile(int side, uint32_t background,
+                                          const std::vector<MessageLayer>& layers);
 
 // rgba: width x height pixels, 4 bytes each, top-down. Colours are 0xRRGGBB. Empty when
 // the size is not positive or beyond kPicturePixelBudget.

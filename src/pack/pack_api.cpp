@@ -9,6 +9,9 @@
 #include "gif/showable_screen.h"
 #include "package/package_layout.h"
 #include "pack/caption_encoding.h"
+#include "pack/caption_picture.h"
+#include "pack/caption_style.h"
+#include "pack/message_pixels.h"
 #include "pack/message_metafile.h"
 #include "pack/player_identity.h"
 #include "pack/show_checks.h"
@@ -32,6 +35,11 @@ constexpr int32_t kDefaultFontHeight = -24;
 // Written into the caption rectangle; the player computes its own and never reads this one.
 constexpr int32_t kStoredCaptionRect[4] = {20, 20, 220, 220};
 
+static_assert(REELBOX_PACK_CAPTION_CARD_SIDE == kCaptionCardSide, "one card side");
+
+// How the message was given: a picture caption can be drawn into pictures and cards only.
+enum MessageKind { kMessageNone, kMessageMetafile, kMessagePicture, kMessageCard };
+
 uint32_t ColourRef(unsigned rgb) {
     return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
 }
@@ -50,6 +58,11 @@ struct ReelboxPacker {
          hasSound = false;
     uint32_t soundType = kSoundTypeWave;
     std::string fontFace = "Arial";      // UTF-8; converted when the show is built
+    MessageKind messageKind = kMessageNone;
+    FittedPicture picture;               // a picture message before it became a metafile
+    uint32_t cardColour = 0;
+    std::vector<uint8_t> canvas;         // handed out by ReelboxPackCaptionCanvas
+    std::vector<uint8_t> captionPicture; // the canvas with a picture caption drawn on it
     std::string caption;                 // converted bytes
     int captionCharset = kCharsetWestern;
     FontRecord font;
@@ -58,7 +71,8 @@ struct ReelboxPacker {
     bool about = false;
     std::vector<uint8_t> output;
     std::vector<Finding> findings;
-    std::string report, findingText, utf8, playerText;
+    std::string report, findingText, utf8, playerText, styleReason;
+    std::vector<uint8_t> messagePixels;
 
     ReelboxPacker() {
         std::memset(&font, 0, sizeof font);
@@ -114,10 +128,29 @@ int SetGif(ReelboxPacker* p, const unsigned char* bytes, size_t size, std::vecto
     return p->Done();
 }
 
-int SetMessage(ReelboxPacker* p, std::vector<uint8_t> metafile) {
+int SetMessage(ReelboxPacker* p, std::vector<uint8_t> metafile, MessageKind kind) {
     p->message = std::move(metafile);
     p->hasMessage = true;
+    p->messageKind = kind;
+    if (kind != kMessagePicture)
+        p->picture = FittedPicture();
+    p->captionPicture.clear();
     return p->Done();
+}
+
+CaptionBase CaptionBaseOf(const ReelboxPacker& p) {
+    if (p.messageKind == kMessagePicture)
+        return {p.picture.side, p.picture.background, &p.picture};
+    return {kCaptionCardSide, p.cardColour, nullptr};
+}
+
+bool TakesCaptionPicture(ReelboxPacker* p) {
+    if (p->messageKind == kMessagePicture || p->messageKind == kMessageCard)
+        return p->Done();
+    return p->Fail(p->messageKind == kMessageNone
+                       ? "a picture caption needs a message picture or a colour card to be drawn on"
+                       : "a picture caption cannot be drawn into a metafile given as it is; make the "
+                         "message from a picture or a colour, or use a text caption");
 }
 
 // Cuts a package the player would accept off the end of the player.
@@ -148,7 +181,7 @@ void Append(std::vector<uint8_t>* out, const std::vector<uint8_t>& bytes) {
     out->insert(out->end(), bytes.begin(), bytes.end());
 }
 
-std::vector<uint8_t> Assemble(const ReelboxPacker& p) {
+std::vector<uint8_t> Assemble(const ReelboxPacker& p, const std::vector<uint8_t>& message) {
     PackageTrailerRecord trailer;
     std::memset(&trailer, 0, sizeof trailer);
     std::memcpy(trailer.signature, "KVZ", 4);   // the three letters and their terminator
@@ -159,7 +192,7 @@ std::vector<uint8_t> Assemble(const ReelboxPacker& p) {
     font.charSet = uint8_t(p.caption.empty() ? kCharsetDefault : p.captionCharset);
     EncodeFontRecord(font, trailer.captionFont);
     trailer.animation = Entry(true, kTypeGif, p.animation);
-    trailer.message = Entry(p.hasMessage, kTypeMetafile, p.message);
+    trailer.message = Entry(p.hasMessage, kTypeMetafile, message);
     trailer.logo = Entry(p.hasLogo, kTypeGif, p.logo);
     trailer.sound = Entry(p.hasSound, p.soundType, p.sound);
     trailer.startPlacement = p.startCell;
@@ -168,12 +201,12 @@ std::vector<uint8_t> Assemble(const ReelboxPacker& p) {
     std::memcpy(trailer.captionRect, kStoredCaptionRect, sizeof kStoredCaptionRect);
 
     std::vector<uint8_t> out;
-    out.reserve(p.player.size() + p.animation.size() + p.message.size() + p.logo.size() +
+    out.reserve(p.player.size() + p.animation.size() + message.size() + p.logo.size() +
                 p.sound.size() + p.caption.size() + kTrailerSize);
     Append(&out, p.player);
     Append(&out, p.animation);
     if (p.hasMessage)
-        Append(&out, p.message);
+        Append(&out, message);
     if (p.hasLogo)
         Append(&out, p.logo);
     if (p.hasSound)
@@ -235,7 +268,7 @@ int ReelboxPackSetMessageMetafile(ReelboxPacker* p, const unsigned char* bytes, 
     std::string why;
     if (!CheckEnhancedMetafile(bytes, size, &why))
         return p->Fail("not an enhanced metafile: " + why);
-    return SetMessage(p, std::vector<uint8_t>(bytes, bytes + size));
+    return SetMessage(p, std::vector<uint8_t>(bytes, bytes + size), kMessageMetafile);
 }
 
 int ReelboxPackPictureWithinBudget(long long width, long long height) {
@@ -264,11 +297,17 @@ int ReelboxPackSetMessagePicture(ReelboxPacker* p, const unsigned char* rgba, in
         return p->Fail(std::to_string(width) + " x " + std::to_string(height) +
                        " pixels; at most " + std::to_string(kPicturePixelBudget / 1000000) +
                        " megapixels are accepted");
-    return SetMessage(p, BuildPictureMetafile(rgba, width, height, background & 0xFFFFFF));
+    FittedPicture fitted = FitPicture(rgba, width, height, background & 0xFFFFFF);
+    std::vector<uint8_t> metafile = BuildLayeredMetafile(
+        fitted.side, fitted.background, {{fitted.left, fitted.top, &fitted.image, nullptr}});
+    SetMessage(p, std::move(metafile), kMessagePicture);
+    p->picture = std::move(fitted);
+    return p->Done();
 }
 
 int ReelboxPackSetMessageColour(ReelboxPacker* p, unsigned colour) {
-    return SetMessage(p, BuildColourCardMetafile(colour & 0xFFFFFF));
+    p->cardColour = colour & 0xFFFFFF;
+    return SetMessage(p, BuildColourCardMetafile(colour & 0xFFFFFF), kMessageCard);
 }
 
 int ReelboxPackSetSoundFile(ReelboxPacker* p, const unsigned char* bytes, size_t size) {
@@ -320,6 +359,7 @@ int ReelboxPackSetCaption(ReelboxPacker* p, const char* utf8, int charset) {
         return p->Fail("the caption contains a zero byte; the player would cut it there");
     p->caption = bytes;
     p->captionCharset = bytes.empty() ? kCharsetWestern : chosen;
+    p->captionPicture.clear();
     return p->Done();
 }
 
@@ -372,11 +412,20 @@ int ReelboxPackBuild(ReelboxPacker* p) {
     std::string faceError;
     if (!StoreFontFace(p, &faceError))
         return p->Fail(faceError);
-    std::vector<uint8_t> show = Assemble(*p);
+    CaptionedMessage captioned = {{}, false, 0};
+    if (!p->captionPicture.empty())
+        captioned = BuildCaptionedMessage(CaptionBaseOf(*p), p->captionPicture.data());
+    std::vector<uint8_t> show = Assemble(*p, p->captionPicture.empty() ? p->message : captioned.metafile);
     if (!CheckInto(p, show.data(), show.size())) {
         for (const Finding& finding : p->findings)
             if (finding.kind == kFindingError)
                 return p->Fail("the player would not play this show: " + finding.text);
+    }
+    const uint32_t colour = ColourRef(p->captionColour);   // back to 0xRRGGBB
+    const std::string warning = captioned.drawn ? CaptionContrastWarning(colour, captioned.meanUnder) : "";
+    if (!warning.empty()) {
+        p->findings.push_back({kFindingWarning, warning});
+        ComposeReport(p);
     }
     p->output = std::move(show);
     return p->Done();
@@ -403,6 +452,63 @@ const char* ReelboxPackFindingText(const ReelboxPacker* p, int index) {
 }
 
 const char* ReelboxPackReport(const ReelboxPacker* p) { return p->report.c_str(); }
+
+int ReelboxPackDefaultCaptionStyle(ReelboxPacker* p, const char* utf8, int charset, int cell) {
+    const CaptionStyleChoice choice = DefaultCaptionStyle(utf8, charset, cell);
+    p->styleReason = choice.reason;
+    return choice.style;
+}
+
+const char* ReelboxPackCaptionStyleReason(const ReelboxPacker* p) { return p->styleReason.c_str(); }
+
+int ReelboxPackCaptionRightToLeft(const char* utf8) { return CaptionRunsRightToLeft(utf8) ? 1 : 0; }
+
+const unsigned char* ReelboxPackCaptionCanvas(ReelboxPacker* p, int* side) {
+    *side = 0;
+    if (!TakesCaptionPicture(p))
+        return nullptr;
+    const CaptionBase base = CaptionBaseOf(*p);
+    p->canvas = CaptionCanvas(base);
+    *side = base.side;
+    return p->canvas.data();
+}
+
+void ReelboxPackCaptionFrame(int side, int fontHeight, int outline, unsigned colour, int cell, int* frame) {
+    const CaptionFrame f = CaptionFrameFor(side, fontHeight, outline != 0, colour & 0xFFFFFF, cell);
+    const int values[7] = {f.pixelHeight, f.margin, f.wrapWidth, f.outline, int(f.outlineColour), f.column, f.row};
+    std::memcpy(frame, values, sizeof values);
+}
+
+int ReelboxPackCaptionBlockTop(int side, int cell, int blockHeight) {
+    return CaptionBlockTop(CaptionFrameFor(side, 1, false, 0, cell), side, blockHeight);
+}
+
+int ReelboxPackSetCaptionPicture(ReelboxPacker* p, const unsigned char* rgba, int side) {
+    if (!TakesCaptionPicture(p))
+        return 0;
+    const int expected = CaptionBaseOf(*p).side;
+    if (side != expected)
+        return p->Fail("the caption was drawn on a square of " + std::to_string(side) +
+                       " pixels; the message's is " + std::to_string(expected));
+    p->captionPicture.assign(rgba, rgba + size_t(side) * size_t(side) * 4);
+    p->caption.clear();
+    p->captionCharset = kCharsetWestern;
+    return p->Done();
+}
+
+const unsigned char* ReelboxPackMessagePixels(ReelboxPacker* p, const unsigned char* show, size_t size, int* side) {
+    *side = 0;
+    PackageTrailerRecord trailer;
+    PackagePayloads payloads;
+    if (size <= kTrailerSize)
+        return nullptr;
+    DecodeTrailer(show + size - kTrailerSize, &trailer);
+    if (!SignatureMatches(trailer) || LocatePayloads(size, trailer, &payloads) != kPackageAccepted ||
+        !payloads.message.present ||
+        !DecodeMessagePixels(show + payloads.message.offset, size_t(payloads.message.size), side, &p->messagePixels))
+        return nullptr;
+    return p->messagePixels.data();
+}
 
 const char* ReelboxPackCaptionToUtf8(ReelboxPacker* p, const unsigned char* bytes, size_t size,
                                      int charset, int* readAs) {

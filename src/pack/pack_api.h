@@ -109,6 +109,41 @@ int ReelboxPackSetCaptionColour(ReelboxPacker* packer, unsigned colour);
 int ReelboxPackSetPlacement(ReelboxPacker* packer, int startCell, int endCell);
 int ReelboxPackSetAbout(ReelboxPacker* packer, int showAbout);
 
+/* --- Picture captions ------------------------------------------------------------------- */
+/* A caption is stored as text (drawn by the player in the receiver's fonts, see
+ * ReelboxPackSetCaption) or drawn by the caller into the message picture. */
+#define REELBOX_PACK_CAPTION_TEXT 0
+#define REELBOX_PACK_CAPTION_PICTURE 1
+/* The style a caption placed in cell (0..8 of the message) gets by default: text when
+ * charset is not REELBOX_PACK_CHARSET_AUTO or one code page holds it, picture when none does, when it is written right to left or when it
+ * stands away from the top left (cell 1). ReelboxPackCaptionStyleReason then says why. */
+int ReelboxPackDefaultCaptionStyle(ReelboxPacker* packer, const char* utf8, int charset, int cell);
+const char* ReelboxPackCaptionStyleReason(const ReelboxPacker* packer);
+/* 1 when the caption's paragraph runs right to left (its first letter that has a direction is
+ * Hebrew, Arabic...); the caller lays it out that way. Needs no packer. */
+int ReelboxPackCaptionRightToLeft(const char* utf8);
+/* The message square to draw a picture caption on, RGBA (opaque, top-down), *side pixels a
+ * side: the message picture or a colour card of REELBOX_PACK_CAPTION_CARD_SIDE. Null (with
+ * the reason) when the message is a metafile given as it is, or there is none. */
+#define REELBOX_PACK_CAPTION_CARD_SIDE 1080
+const unsigned char* ReelboxPackCaptionCanvas(ReelboxPacker* packer, int* side);
+/* How a caption is laid out on a square of side pixels, into frame[0..6]: the font's
+ * character height in pixels (fontHeight as in LOGFONT scaled from a 540-pixel square), the
+ * margin, the width to wrap to, the outline width (0 when outline is 0), the outline colour
+ * 0xRRGGBB, and the place's column and row 0..2 (left, centre, right; top, middle, bottom)
+ * for a placement cell 0..8. Lines align by the column. Needs no packer. */
+void ReelboxPackCaptionFrame(int side, int fontHeight, int outline, unsigned colour, int cell,
+                             int* frame);
+/* The top of a text block blockHeight pixels high, placed by the cell's row. */
+int ReelboxPackCaptionBlockTop(int side, int cell, int blockHeight);
+/* The canvas of ReelboxPackCaptionCanvas with the caption drawn on it; the pixels that differ
+ * are the caption. It replaces a text caption (the last call wins); a new message drops it. */
+int ReelboxPackSetCaptionPicture(ReelboxPacker* packer, const unsigned char* rgba, int side);
+/* The message picture a show holds, when its metafile is of the kind this packer builds:
+ * RGBA, *side pixels a side, before the player's stretching. Null otherwise. */
+const unsigned char* ReelboxPackMessagePixels(ReelboxPacker* packer, const unsigned char* show,
+                                              size_t size, int* side);
+
 /* --- Building and checking --------------------------------------------------------------- */
 /* Builds the show from the inputs and checks it. 1 when the show is built: the player would
  * play it (warnings allowed). 0 when an input is missing or a check found an error; the

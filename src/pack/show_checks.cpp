@@ -8,8 +8,12 @@
 #include "package/package_layout.h"
 #include "gif/gif_loader.h"
 #include "gif/showable_screen.h"
+#include "pack/caption_picture.h"
+#include "pack/caption_style.h"
 #include "pack/message_metafile.h"
+#include "pack/message_pixels.h"
 #include "pack/player_identity.h"
+#include "show/placement.h"
 
 namespace {
 
@@ -85,6 +89,41 @@ bool HasError(const std::vector<Finding>& findings) {
         if (finding.kind == kFindingError)
             return true;
     return false;
+}
+
+// A text caption: the font its script needs on the receiver's machine, and its contrast
+// with the message where the player draws it (messages of the kind the packer builds).
+void CheckTextCaption(const uint8_t* bytes, const PackageTrailerRecord& trailer,
+                      const PackagePayloads& payloads, std::vector<Finding>* findings) {
+    FontRecord font;
+    DecodeFontRecord(trailer.captionFont, &font);
+    if (const char* script = EastAsianScriptOfCharset(font.charSet))
+        Add(findings, kFindingWarning,
+            Format("caption: drawn by the player in a %s font; every supported Windows has one, but a "
+                   "machine without East Asian fonts (Wine on Linux, for one) shows other characters. "
+                   "docs/making-shows.md says how to install them, or use a picture caption", script));
+    int side = 0;
+    std::vector<uint8_t> rgba;
+    if (!payloads.message.present ||
+        !DecodeMessagePixels(bytes + payloads.message.offset, size_t(payloads.message.size), &side, &rgba))
+        return;
+    const Rect area = ComputeCaptionRect(side, side);
+    double sum[3] = {0, 0, 0};
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            for (int c = 0; c < 3; ++c)
+                sum[c] += rgba[(size_t(y) * size_t(side) + size_t(x)) * 4 + size_t(c)];
+    const double count = double(area.right - area.left) * (area.bottom - area.top);
+    if (count <= 0)
+        return;
+    uint32_t under = 0;
+    for (int c = 0; c < 3; ++c)
+        under = under << 8 | uint32_t(sum[c] / count + 0.5);
+    const uint32_t colourRef = trailer.captionColour;
+    const uint32_t colour = (colourRef & 0xFF) << 16 | (colourRef & 0xFF00) | (colourRef >> 16 & 0xFF);
+    const std::string warning = CaptionContrastWarning(colour, under);
+    if (!warning.empty())
+        Add(findings, kFindingWarning, warning);
 }
 
 }  // namespace
@@ -195,6 +234,8 @@ bool CheckShow(const uint8_t* bytes, size_t size, std::vector<Finding>* findings
         Add(findings, kFindingWarning,
             "caption without a message: the player draws the caption only on the message");
     }
+    if (trailer.captionLength > 0)
+        CheckTextCaption(bytes, trailer, payloads, findings);
     if (payloads.logo.present)
         CheckGif(bytes + payloads.logo.offset, size_t(payloads.logo.size), "logo", false, findings);
     if (payloads.sound.present) {

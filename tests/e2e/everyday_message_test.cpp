@@ -3,12 +3,16 @@
 // which decodes it through Windows) shows the picture upright and scaled into the zoomed
 // message square; captions in
 // French, Russian and Polish on a colour card draw exactly the pixels that DrawTextW draws
-// for the same text in the same font (caption_reference.exe), on the card's colour.
+// for the same text in the same font (caption_reference.exe), on the card's colour. Picture
+// captions drawn by tackon into a white card show their emoji in colour, stand where they are
+// placed, keep a white caption readable by its outline, and end a Hebrew caption's line with
+// its "!" at the left.
 //
 // Tolerance for pictures: the square is compared with the picture scaled to the last zoom
 // rectangle by ImageMagick; the mean difference must stay within 6 of 255 per channel and
 // at most 2% of the pixels may differ by more than 48 in a channel (the player's own
 // stretching and the picture's edge rows differ from ImageMagick's filter).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -286,6 +290,81 @@ TEST_P(CaptionTest, CaptionOnAColourCardDrawsWhatDrawTextWDraws) {
 
 INSTANTIATE_TEST_SUITE_P(Languages, CaptionTest, ::testing::ValuesIn(kCaptions),
                          [](const ::testing::TestParamInfo<CaptionCase>& info) { return info.param.name; });
+
+double Luminance(uint32_t pixel) {
+    return (0.2126 * Channel(pixel, 0) + 0.7152 * Channel(pixel, 1) + 0.0722 * Channel(pixel, 2)) / 255.0;
+}
+
+bool Dark(uint32_t pixel) { return Luminance(pixel) < 0.5; }
+
+int DarkCount(const std::vector<uint32_t>& square) {
+    int dark = 0;
+    for (int y = 0; y < kZoomEnd; ++y)
+        for (int x = 0; x < kZoomEnd; ++x)
+            dark += Dark(square[size_t(y) * kSide + x]);
+    return dark;
+}
+
+TEST_F(EverydayMessageTest, PictureCaptionsShowEmojiPlaceOutlineAndRightToLeftOrder) {
+    // White on a white card, at the bottom centre: the emoji in colour, the text in its outline.
+    std::string show = OutputPath("show.exe");
+    const std::string packed = Run(std::string("'") + REELBOX_TACKON + "' --player '" + player_ +
+                                   "' --message-colour '#FFFFFF' --colour '#FFFFFF' --font 'DejaVu Sans,-40'"
+                                   " --caption-position bottom-centre --caption 'Hi \xF0\x9F\x8E\x82'" + PackArgs(show));
+    EXPECT_NE(packed.find("warning: caption: its colour #FFFFFF stands out little"), std::string::npos) << packed;
+    std::vector<uint32_t> seen = FinishedMessage(show, [](const std::vector<uint32_t>& now) { return DarkCount(now) > 100; });
+    ASSERT_EQ(seen.size(), size_t(kSide) * kSide);
+    int left = kZoomEnd, right = -1, top = kZoomEnd, bottom = -1, coloured = 0;
+    std::vector<double> luminances;
+    for (int y = 0; y < kZoomEnd; ++y)
+        for (int x = 0; x < kZoomEnd; ++x) {
+            const uint32_t pixel = seen[size_t(y) * kSide + x];
+            if ((pixel & 0xFFFFFF) == 0xFFFFFF) continue;
+            left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+            int high = 0, low = 255;
+            for (int c = 0; c < 3; ++c) high = std::max(high, Channel(pixel, c)), low = std::min(low, Channel(pixel, c));
+            coloured += high - low > 100;
+        }
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x) luminances.push_back(Luminance(seen[size_t(y) * kSide + x]));
+    std::sort(luminances.begin(), luminances.end());
+    const double dark = luminances[luminances.size() / 20], light = luminances[luminances.size() * 19 / 20];
+    const double contrast = (light + 0.05) / (dark + 0.05);
+    std::printf("[ picture caption ] box (%d, %d)-(%d, %d) of %d; %d strongly coloured pixels; "
+                "text against its outline %.1f:1\n", left, top, right, bottom, kZoomEnd, coloured, contrast);
+    EXPECT_GT(coloured, 40);
+    EXPECT_NEAR((left + right) / 2.0, kZoomEnd / 2.0, kZoomEnd * 0.05);
+    EXPECT_GT(top, kZoomEnd * 3 / 4);
+    EXPECT_GT(bottom, kZoomEnd * 9 / 10);
+    EXPECT_GT(contrast, 7.0);
+
+    // Hebrew runs right to left: the first ink from the left is the "!", a narrow mark whose
+    // dot stands apart from its stroke.
+    Run(std::string("'") + REELBOX_TACKON + "' --player '" + player_ + "' --message-colour '#FFFFFF'" +
+        " --font 'DejaVu Sans,-80' --caption '\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D!'" + PackArgs(show));
+    seen = FinishedMessage(show, [](const std::vector<uint32_t>& now) { return DarkCount(now) > 100; });
+    ASSERT_EQ(seen.size(), size_t(kSide) * kSide);
+    auto columnInk = [&](int x, int* first, int* last, bool* gap) {
+        *first = -1, *last = -1, *gap = false;
+        for (int y = 0; y < kZoomEnd; ++y)
+            if (Dark(seen[size_t(y) * kSide + x])) {
+                *gap = *gap || (*last >= 0 && y > *last + 1);
+                if (*first < 0) *first = y;
+                *last = y;
+            }
+        return *first >= 0;
+    };
+    int x = 0, first = 0, last = 0;
+    bool gap = false, dotApart = false;
+    while (x < kZoomEnd && !columnInk(x, &first, &last, &gap)) ++x;
+    const int markLeft = x;
+    while (x < kZoomEnd && columnInk(x, &first, &last, &gap)) dotApart = dotApart || gap, ++x;
+    const int markWidth = x - markLeft;
+    std::printf("[ picture caption ] Hebrew: the leftmost mark is %d pixels wide at x = %d, its dot %s\n",
+                markWidth, markLeft, dotApart ? "apart" : "joined");
+    EXPECT_LT(markWidth, 8);
+    EXPECT_TRUE(dotApart);
+}
 
 }  // namespace
 }  // namespace e2e

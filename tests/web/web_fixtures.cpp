@@ -2,11 +2,16 @@
 //   web_fixtures gif OUT.gif               the preview test's animation
 //   web_fixtures model GIF RRGGBB OUT.rgb  what the composition model shows for each frame
 //                                          over a plain backdrop, RGB frames one after another
+//   web_fixtures message SHOW OUT.rgba     the message picture a show stores, as the packing
+//                                          core reads it back: side x side RGBA, side in OUT.side
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include <vector>
+
 #include "gif/gif_loader.h"
+#include "pack/pack_api.h"
 #include "gif_writer.h"
 #include "render/composition_model.h"
 
@@ -78,6 +83,24 @@ int Model(const char* gifPath, const char* colour, const char* outPath) {
     return WriteBytes(outPath, rgb.data(), rgb.size()) ? 0 : 1;
 }
 
+int Message(const char* showPath, const std::string& outPath) {
+    FILE* file = std::fopen(showPath, "rb");
+    if (!file) return 1;
+    std::vector<unsigned char> show;
+    unsigned char chunk[65536];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) show.insert(show.end(), chunk, chunk + n);
+    std::fclose(file);
+    ReelboxPacker* packer = ReelboxPackCreate();
+    int side = 0;
+    const unsigned char* pixels = ReelboxPackMessagePixels(packer, show.data(), show.size(), &side);
+    const std::string sideText = std::to_string(side);
+    const bool written = pixels && WriteBytes(outPath.c_str(), pixels, size_t(side) * size_t(side) * 4) &&
+                         WriteBytes((outPath + ".side").c_str(), sideText.data(), sideText.size());
+    ReelboxPackFree(packer);
+    if (!pixels) std::fprintf(stderr, "web_fixtures: %s holds no message picture the core reads\n", showPath);
+    return written ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,6 +110,7 @@ int main(int argc, char** argv) {
         return WriteBytes(argv[2], gif.data(), gif.size()) ? 0 : 1;
     }
     if (mode == "model" && argc == 5) return Model(argv[2], argv[3], argv[4]);
-    std::fprintf(stderr, "usage: web_fixtures gif OUT.gif | model GIF RRGGBB OUT.rgb\n");
+    if (mode == "message" && argc == 4) return Message(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: web_fixtures gif OUT.gif | model GIF RRGGBB OUT.rgb | message SHOW OUT.rgba\n");
     return 2;
 }

@@ -121,8 +121,10 @@ class PreviewTest(unittest.TestCase):
                  "PNG", lambda: page.set_file("animation", work_path("animation.gif"))),
                 ("caption", lambda: page.set_value("caption", "x" * 256),
                  "255", lambda: page.set_value("caption", "Bon anniversaire")),
-                ("caption", lambda: page.set_value("caption", "Ωмега"),
-                 "U+043C", lambda: page.set_value("caption", "Bon anniversaire")),
+                # Mixed scripts make a picture caption unless a text caption is asked for.
+                ("caption", lambda: (page.set_value("caption-style", "text"), page.set_value("caption", "Ωмега")),
+                 "U+043C", lambda: (page.set_value("caption-style", "auto"),
+                                    page.set_value("caption", "Bon anniversaire"))),
                 ("sound", lambda: page.set_file("sound", work_path("broken.wav")),
                  "WAV", lambda: page.set_file("sound", work_path("tone.wav"))),
             ]
@@ -228,6 +230,45 @@ class ShowTest(unittest.TestCase):
             self.assertEqual(page.console_errors(), [])
         if SHOW_FOR_E2E:
             shutil.copy(picture_show, SHOW_FOR_E2E)
+
+    def test_picture_caption_preview_is_the_stored_picture(self):
+        card = bytes.fromhex("ffe680")
+        with Server() as url, Page(url) as page:
+            page.set_file("animation", work_path("animation.gif"))
+            page.click("message-kind-colour")
+            page.set_value("message-colour", "#ffe680")
+            page.set_value("caption", "Happy birthday Zo\u00e9 \U0001F382\U0001F389")
+            self.assertIn("picture caption: no Windows code page holds it", page.text("caption-style-note"))
+            page.set_value("caption-position", "5")
+            self.assertTrue(page.element("download").is_enabled(), page.text("check"))
+            side, _, preview = page.canvas_rgba("caption-picture")
+            shown = os.path.join(SHOTS, "caption-picture.png")
+            page.driver.execute_script("document.getElementById('caption-picture').scrollIntoView()")
+            page.screenshot(shown)
+            show = work_path("caption-page.exe")
+            with open(show, "wb") as f:
+                f.write(page.download())
+            subprocess.run([FIXTURES, "message", show, work_path("caption.rgba")], check=True)
+            with open(work_path("caption.rgba"), "rb") as f:
+                stored = f.read()
+            with open(work_path("caption.rgba.side")) as f:
+                self.assertEqual(int(f.read()), side)
+            self.assertEqual(len(preview), len(stored))
+            first = next((i for i in range(len(stored)) if stored[i] != preview[i]), -1)
+            self.assertEqual(first, -1, f"the preview differs from the stored picture at byte {first}")
+            # The caption is drawn in the lower part of the card, its emoji in colour: the card,
+            # the text and its outline mixed in any share never have more blue than red.
+            pixels = [stored[i:i + 3] for i in range(0, len(stored), 4)]
+            inked = [i for i, p in enumerate(pixels) if p != card]
+            coloured = sum(1 for i in inked if pixels[i][2] > pixels[i][0] + 30)
+            self.assertGreater(len(inked), 3000)
+            self.assertGreater(coloured, 100)
+            self.assertGreater(min(inked) // side, side * 3 // 4)
+            # Asked for as text, the emoji does not fit a code page and the caption is refused.
+            page.set_value("caption-style", "text")
+            self.assertIn("fits no single Windows code page", page.text("caption-error"))
+            self.assertFalse(page.element("download").is_enabled())
+            self.assertEqual(page.console_errors(), [])
 
 
 if __name__ == "__main__":

@@ -20,13 +20,14 @@ bool TakesValue(const std::string& name) {
         "--colour", "--logo",      "--sound",   "--start",   "--end",          "-o",
         "--output", "--info",      "--message-image", "--message-background", "--message-colour",
         "--charset", "--sound-quality", "--check",
+        "--caption-style", "--caption-position",
     };
     return kValued.count(name) != 0;
 }
 
 bool IsFlag(const std::string& name) {
     return name == "--about" || name == "--replace" || name == "--help" || name == "-h" ||
-           name == "--extract" || name == "--force";
+           name == "--extract" || name == "--force" || name == "--no-caption-outline";
 }
 
 bool ApplyPackOption(const std::string& name, const std::string& value, PackRequest* pack,
@@ -65,7 +66,20 @@ bool ApplyPackOption(const std::string& name, const std::string& value, PackRequ
             return false;
         }
     }
-    else if (name == "--caption") {
+    else if (name == "--caption-style") {
+        if (value != "text" && value != "picture") {
+            *error = "unknown caption style '" + value + "' (use text or picture)";
+            return false;
+        }
+        pack->captionStyle = value == "text" ? REELBOX_PACK_CAPTION_TEXT : REELBOX_PACK_CAPTION_PICTURE;
+    } else if (name == "--caption-position") {
+        if (!ParsePlacement(value, &pack->captionPosition) || pack->captionPosition == kRandomPlacement) {
+            *error = "unknown place '" + value + "' for --caption-position (use centre, top-left, "
+                     "middle-left, bottom-left, top-centre, bottom-centre, top-right, middle-right, "
+                     "bottom-right or 0..8)";
+            return false;
+        }
+    } else if (name == "--caption") {
         pack->captionGiven = true;
         pack->captionText = value;
     } else if (name == "--font") {
@@ -108,6 +122,10 @@ bool CheckPackRequest(const PackRequest& pack, std::string* error) {
         *error = "--message-background needs --message-image";
         return false;
     }
+    if (pack.captionStyle == REELBOX_PACK_CAPTION_TEXT && pack.captionPosition != kDefaultCaptionPosition) {
+        *error = "--caption-position needs a picture caption: the player draws text captions at the top left";
+        return false;
+    }
     if (pack.captionGiven && !pack.captionFile.empty()) {
         *error = "give either --caption or --caption-file, not both";
         return false;
@@ -126,6 +144,9 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
     command->pack.messageColourGiven = false;
     command->pack.messageColour = 0;
     command->pack.charset = REELBOX_PACK_CHARSET_AUTO;
+    command->pack.captionStyle = -1;
+    command->pack.captionPosition = kDefaultCaptionPosition;
+    command->pack.captionOutline = true;
     command->pack.soundQuality = SoundQuality{REELBOX_PACK_SOUND_RATE, 1};
     command->pack.font = DefaultFontRecord();
     command->pack.colour = kDefaultColour;
@@ -199,6 +220,7 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
         anyPackOption = true;
         if (name == "--about") command->pack.about = true;
         else if (name == "--replace") command->pack.replace = true;
+        else if (name == "--no-caption-outline") command->pack.captionOutline = false;
         else if (!ApplyPackOption(name, value, &command->pack, error)) return false;
     }
 

@@ -22,6 +22,9 @@ struct PackRequest {
     std::string captionText;     // UTF-8
     std::string captionFile;     // --caption-file F, UTF-8
     int charset;                 // --charset; -1 = the first that holds the caption
+    int captionStyle;            // --caption-style: REELBOX_PACK_CAPTION_TEXT or _PICTURE; -1 = by the text
+    uint32_t captionPosition;    // --caption-position: a cell 0..8 of the message; default top-left
+    bool captionOutline;         // off with --no-caption-outline
     SoundQuality soundQuality;
     FontRecord font;
     uint32_t colour;             // COLORREF 0x00BBGGRR

@@ -9,6 +9,7 @@
 #include "package/package_layout.h"
 
 constexpr uint32_t kDefaultPlacement = kRandomPlacement;
+constexpr uint32_t kDefaultCaptionPosition = 1;           // top-left, where text captions stand
 constexpr uint32_t kDefaultColour = 0x00000000;           // black
 constexpr int32_t kDefaultFontHeight = -24;
 constexpr int32_t kWeightNormal = 400;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "caption_drawing.h"
 #include "file_io.h"
 #include "pack/pack_api.h"
 #include "payload_checks.h"
@@ -76,7 +77,18 @@ bool AddSound(ReelboxPacker* packer, const PackRequest& request, std::string* er
            Refused(packer, "sound", request.sound, error);
 }
 
-bool AddCaption(ReelboxPacker* packer, const PackRequest& request, std::string* error) {
+// The style asked for, or the one the text and its place call for.
+int CaptionStyleFor(ReelboxPacker* packer, const PackRequest& request, const std::string& text,
+                    std::ostream& out) {
+    if (request.captionStyle >= 0)
+        return request.captionStyle;
+    const int style = ReelboxPackDefaultCaptionStyle(packer, text.c_str(), request.charset,
+                                                     int(request.captionPosition));
+    out << "  caption: " << ReelboxPackCaptionStyleReason(packer) << "\n";
+    return style;
+}
+
+bool AddCaption(ReelboxPacker* packer, const PackRequest& request, std::ostream& out, std::string* error) {
     std::string text = request.captionText;
     if (!request.captionFile.empty()) {
         std::vector<uint8_t> bytes;
@@ -92,6 +104,8 @@ bool AddCaption(ReelboxPacker* packer, const PackRequest& request, std::string* 
     }
     if (text.empty())
         return true;
+    if (CaptionStyleFor(packer, request, text, out) == REELBOX_PACK_CAPTION_PICTURE)
+        return DrawPictureCaption(packer, text, request, error);
     if (!ReelboxPackSetCaption(packer, text.c_str(), request.charset)) {
         *error = ReelboxPackError(packer);
         return false;
@@ -137,7 +151,7 @@ bool PackShow(const PackRequest& request, std::ostream& out, std::string* error)
     if (!AddFile(packer, request.animation, "animation", ReelboxPackSetAnimation, error) ||
         !AddMessage(packer, request, error) ||
         (!request.logo.empty() && !AddFile(packer, request.logo, "logo", ReelboxPackSetLogo, error)) ||
-        !AddSound(packer, request, error) || !AddCaption(packer, request, error))
+        !AddSound(packer, request, error) || !AddCaption(packer, request, out, error))
         return false;
 
     const FontRecord& font = request.font;
