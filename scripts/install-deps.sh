@@ -13,6 +13,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils sox
   python3
   emscripten node-acorn chromium chromium-driver python3-selenium
+  osslsigncode openssl libssl-dev
 )
 
 missing=()

@@ -26,6 +26,10 @@ fs::path TemporaryNameBeside(const fs::path& target) {
 
 }  // namespace
 
+std::string TemporaryPathBeside(const std::string& target) {
+    return TemporaryNameBeside(fs::path(target)).string();
+}
+
 bool ReadWholeFile(const std::string& path, const char* what, std::vector<uint8_t>* bytes,
                    std::string* error) {
     std::error_code ec;

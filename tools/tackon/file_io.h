@@ -11,6 +11,8 @@
 bool ReadWholeFile(const std::string& path, const char* what, std::vector<uint8_t>* bytes,
                    std::string* error);
 
+// A name in target's folder that no file has yet: "<target>.tackon-<number>.tmp".
+std::string TemporaryPathBeside(const std::string& target);
 // Writes the blocks one after another into path. On failure the target is untouched and
 // no temporary file is left.
 bool WriteFileAtomically(const std::string& path, const std::vector<const std::vector<uint8_t>*>& blocks,

@@ -6,6 +6,7 @@
 #include "caption_text.h"
 #include "loaded_package.h"
 #include "option_values.h"
+#include "signature_report.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ int PrintPackageInfo(const std::string& path, std::ostream& out, std::ostream& e
                 << "player: " << package.payloads.animation.offset << " bytes\n";
         }
     }
+    PrintSignature(ReadSignature(package.bytes), out);
     out << "verdict: " << (accepted ? "the player accepts this package"
                                     : std::string("refused: ") + PackageVerdictText(package.verdict))
         << "\n";
