@@ -26,7 +26,6 @@ constexpr uint32_t kWeightBold = 700;
 constexpr int32_t kDefaultFontHeight = -24;
 // Written into the caption rectangle; the player computes its own and never reads this one.
 constexpr int32_t kStoredCaptionRect[4] = {20, 20, 220, 220};
-constexpr size_t kSignatureAlignment = 8;
 
 uint32_t ColourRef(unsigned rgb) {
     return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
@@ -110,7 +109,7 @@ bool StripPackage(std::vector<uint8_t>* player, bool replace, std::string* error
         std::memset(player->data() + directory.entryOffset, 0, 8);
     size_t end = size_t(payloads.animation.offset);
     // The zero bytes this packer put after the player, as its trailer records them.
-    if (trailer.reserved < kSignatureAlignment && trailer.reserved <= end &&
+    if (trailer.reserved < kCertificateAlignment && trailer.reserved <= end &&
         std::all_of(player->begin() + long(end - trailer.reserved), player->begin() + long(end),
                     [](uint8_t byte) { return byte == 0; }))
         end -= trailer.reserved;
@@ -155,7 +154,7 @@ std::vector<uint8_t> Assemble(const ReelboxPacker& p) {
     // the player as whatever lies before the animation, padding included; the trailer's
     // reserved word records them for the next --replace.
     const size_t padding =
-        (kSignatureAlignment - (p.player.size() + packageSize) % kSignatureAlignment) % kSignatureAlignment;
+        (kCertificateAlignment - (p.player.size() + packageSize) % kCertificateAlignment) % kCertificateAlignment;
     trailer.reserved = uint32_t(padding);
 
     std::vector<uint8_t> out;

@@ -10,7 +10,6 @@ constexpr uint32_t kNewHeaderPointer = 0x3C;
 constexpr uint16_t kMagicPe32 = 0x10B;
 constexpr uint16_t kMagicPe32Plus = 0x20B;
 constexpr uint32_t kSecurityDirectoryIndex = 4;
-constexpr uint32_t kCertificateAlignment = 8;
 
 bool TrailerEndsAt(const uint8_t* file, uint64_t end) {
     if (end <= kTrailerSize)

@@ -12,6 +12,9 @@
 
 #include <cstdint>
 
+// A signer pads the file to this multiple before appending its certificate table.
+constexpr uint32_t kCertificateAlignment = 8;
+
 // The security directory of a PE file and where it lies in the headers.
 struct SecurityDirectory {
     uint64_t checksumOffset;    // the optional header's CheckSum field
