@@ -17,8 +17,10 @@ int CheckShowFile(const std::string& path, std::ostream& out, std::ostream& err)
     }
     std::unique_ptr<ReelboxPacker, void (*)(ReelboxPacker*)> packer(ReelboxPackCreate(), ReelboxPackFree);
     const int plays = ReelboxPackCheck(packer.get(), bytes.data(), bytes.size());
-    out << ReelboxPackReport(packer.get());
+    // The signature line follows the verdict, so that the report up to the verdict is the one
+    // the packing core gives every front end.
+    out << ReelboxPackReport(packer.get())
+        << (plays ? "verdict: the player plays this show\n" : "verdict: the player does not play this show\n");
     PrintSignature(ReadSignature(bytes), out);
-    out << (plays ? "verdict: the player plays this show\n" : "verdict: the player does not play this show\n");
     return plays ? 0 : 1;
 }
