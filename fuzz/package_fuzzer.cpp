@@ -6,13 +6,15 @@
 // trailer begins. Decoding and encoding the trailer and its font record give back the same
 // bytes; every verdict has its text, and placement codes resolve into the grid. The first
 // eight bytes also serve as the size of a much larger file with the same trailer, so sizes
-// beyond 4 GiB are located too (without reading).
+// beyond 4 GiB are located too (without reading). The trailer is also looked for as in a
+// signed show, before a certificate table the PE security directory names.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 
 #include "package_layout.h"
+#include "trailer_location.h"
 
 namespace {
 
@@ -88,6 +90,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             sum = sum + Touch(data, *span);
         if (trailer.captionLength)
             sum = sum + data[payloads.captionOffset + trailer.captionLength - 1];
+    }
+
+    // Signed or not, a trailer found lies inside the input, and one at the end is the one
+    // read above.
+    const TrailerLocation location = LocateTrailer(data, size);
+    if (location.place != kTrailerNotFound) {
+        Require(location.packageEnd > kTrailerSize && location.packageEnd <= size);
+        PackageTrailerRecord found;
+        DecodeTrailer(data + location.packageEnd - kTrailerSize, &found);
+        Require(SignatureMatches(found));
+        Require((location.place == kTrailerAtEnd) == (location.packageEnd == size));
     }
 
     uint64_t largeSize = 0;

@@ -14,6 +14,7 @@ PACKAGES=(
   pulseaudio pulseaudio-utils sox
   python3
   emscripten node-acorn chromium chromium-driver python3-selenium
+  osslsigncode openssl libssl-dev
 )
 
 missing=()

@@ -2,12 +2,14 @@
 // (player | animation | message | logo | sound | caption | trailer) and its checks.
 #include "pack/pack_api.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "gif/showable_screen.h"
 #include "package/package_layout.h"
+#include "package/trailer_location.h"
 #include "pack/caption_encoding.h"
 #include "pack/caption_picture.h"
 #include "pack/caption_style.h"
@@ -153,20 +155,32 @@ bool TakesCaptionPicture(ReelboxPacker* p) {
                          "message from a picture or a colour, or use a text caption");
 }
 
-// Cuts a package the player would accept off the end of the player.
+// Cuts a package the player would accept off the end of the player. The signature of a
+// signed show goes with it: its security directory is cleared, as before signing.
 bool StripPackage(std::vector<uint8_t>* player, bool replace, std::string* error) {
-    if (player->size() <= kTrailerSize)
+    const TrailerLocation location = LocateTrailer(player->data(), player->size());
+    if (location.place == kTrailerNotFound)
         return true;
     PackageTrailerRecord trailer;
-    DecodeTrailer(player->data() + player->size() - kTrailerSize, &trailer);
+    DecodeTrailer(player->data() + location.packageEnd - kTrailerSize, &trailer);
     PackagePayloads payloads;
-    if (LocatePayloads(player->size(), trailer, &payloads) != kPackageAccepted)
+    if (LocatePayloads(location.packageEnd, trailer, &payloads) != kPackageAccepted)
         return true;
     if (!replace) {
         *error = "already carries a package; replace it to pack a new one";
         return false;
     }
-    player->resize(size_t(payloads.animation.offset));
+    SecurityDirectory directory;
+    if (location.place == kTrailerBeforeCertificates &&
+        ReadSecurityDirectory(player->data(), player->size(), &directory))
+        std::memset(player->data() + directory.entryOffset, 0, 8);
+    size_t end = size_t(payloads.animation.offset);
+    // The zero bytes this packer put after the player, as its trailer records them.
+    if (trailer.reserved < kCertificateAlignment && trailer.reserved <= end &&
+        std::all_of(player->begin() + long(end - trailer.reserved), player->begin() + long(end),
+                    [](uint8_t byte) { return byte == 0; }))
+        end -= trailer.reserved;
+    player->resize(end);
     return true;
 }
 
@@ -200,10 +214,20 @@ std::vector<uint8_t> Assemble(const ReelboxPacker& p, const std::vector<uint8_t>
     trailer.showAbout = p.about ? 1 : 0;
     std::memcpy(trailer.captionRect, kStoredCaptionRect, sizeof kStoredCaptionRect);
 
+    const size_t packageSize = size_t(trailer.animation.size) + trailer.message.size + trailer.logo.size +
+                               trailer.sound.size + trailer.captionLength + kTrailerSize;
+    // Zero bytes after the player make the show a multiple of 8 bytes long, so that a
+    // signing tool appends its certificate table directly after the trailer. Readers take
+    // the player as whatever lies before the animation, padding included; the trailer's
+    // reserved word records them for the next --replace.
+    const size_t padding =
+        (kCertificateAlignment - (p.player.size() + packageSize) % kCertificateAlignment) % kCertificateAlignment;
+    trailer.reserved = uint32_t(padding);
+
     std::vector<uint8_t> out;
-    out.reserve(p.player.size() + p.animation.size() + message.size() + p.logo.size() +
-                p.sound.size() + p.caption.size() + kTrailerSize);
+    out.reserve(p.player.size() + padding + packageSize);
     Append(&out, p.player);
+    out.resize(out.size() + padding);
     Append(&out, p.animation);
     if (p.hasMessage)
         Append(&out, message);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "package/package_layout.h"
+#include "package/trailer_location.h"
 #include "gif/gif_loader.h"
 #include "gif/showable_screen.h"
 #include "pack/caption_picture.h"
@@ -201,18 +202,15 @@ bool JpegIsCut(const uint8_t* bytes, size_t size) {
 }
 
 bool CheckShow(const uint8_t* bytes, size_t size, std::vector<Finding>* findings) {
-    if (size <= kTrailerSize) {
+    const TrailerLocation location = LocateTrailer(bytes, size);
+    if (location.place == kTrailerNotFound) {
         Add(findings, kFindingError, "no Reelbox package: the file does not end with a trailer");
         return false;
     }
     PackageTrailerRecord trailer;
-    DecodeTrailer(bytes + size - kTrailerSize, &trailer);
-    if (!SignatureMatches(trailer)) {
-        Add(findings, kFindingError, "no Reelbox package: the file does not end with a trailer");
-        return false;
-    }
+    DecodeTrailer(bytes + location.packageEnd - kTrailerSize, &trailer);
     PackagePayloads payloads;
-    const PackageVerdict verdict = LocatePayloads(size, trailer, &payloads);
+    const PackageVerdict verdict = LocatePayloads(location.packageEnd, trailer, &payloads);
     if (verdict != kPackageAccepted) {
         Add(findings, kFindingError,
             std::string("the player refuses the package: ") + PackageVerdictText(verdict));

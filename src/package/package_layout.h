@@ -46,7 +46,8 @@ struct PayloadEntry {
 
 struct PackageTrailerRecord {
     uint8_t signature[4];        // "KVZ" and a zero byte; only the three letters are compared
-    uint32_t reserved;           // not read by the player
+    uint32_t reserved;           // not read by the player; tackon stores the zero bytes
+                                 // (0..7) it put after the player
     uint32_t captionLength;
     uint32_t captionColour;      // 0x00BBGGRR
     uint8_t captionFont[kFontRecordSize];   // a LOGFONTA record, stored as it is

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "package/trailer_location.h"
 #include "startup/package_state.h"
 
 HINSTANCE ProgramInstance;
@@ -90,18 +91,20 @@ bool LoadPackageFrom(const char* path) {
     ULONGLONG fileSize = 0;
     if (!OpenPackageView(path, &fileSize))
         return false;
-    DecodeTrailer(PackageView + (fileSize - kTrailerSize), &PackageTrailer);
-    if (!SignatureMatches(PackageTrailer)) {
+    // A signed show carries its certificate table after the trailer.
+    const TrailerLocation trailer = LocateTrailer(PackageView, fileSize);
+    if (trailer.place == kTrailerNotFound) {
         ReleasePackageView();
         return false;
     }
+    DecodeTrailer(PackageView + (trailer.packageEnd - kTrailerSize), &PackageTrailer);
     std::srand(unsigned(std::time(nullptr)));
     StartPlacement = ResolvePlacement(PackageTrailer.startPlacement, RandomInRange);
     EndPlacement = ResolvePlacement(PackageTrailer.endPlacement, RandomInRange);
     AboutFlag = PackageTrailer.showAbout;
 
     PackagePayloads payloads;
-    if (LocatePayloads(fileSize, PackageTrailer, &payloads) != kPackageAccepted) {
+    if (LocatePayloads(trailer.packageEnd, PackageTrailer, &payloads) != kPackageAccepted) {
         ReleasePackageView();
         return false;
     }

@@ -8,7 +8,9 @@
 
 #include "e2e_harness.h"
 #include "gif_writer.h"
+#include "bytes/little_endian.h"
 #include "package/package_layout.h"
+#include "package/trailer_location.h"
 
 #ifndef REELBOX_TACKON
 #define REELBOX_TACKON ""
@@ -261,6 +263,20 @@ const Damage kDamages[] = {
     {"AnimationAbsent",
      [](std::string* p) {
          EditTrailer(p, [](PackageTrailerRecord* t, uint64_t) { t->animation.present = 0; });
+     }},
+    // Signed in appearance: bytes after the trailer, and a security directory whose
+    // certificate table lies past the end of the file.
+    {"SecurityDirectoryPointsPastTheEnd",
+     [](std::string* p) {
+         p->append(16, '\0');
+         SecurityDirectory directory;
+         if (!ReadSecurityDirectory(reinterpret_cast<const uint8_t*>(p->data()), p->size(), &directory)) {
+             ADD_FAILURE() << "the player has no security directory";
+             return;
+         }
+         uint8_t* entry = reinterpret_cast<uint8_t*>(&(*p)[directory.entryOffset]);
+         WriteLe32(entry, uint32_t(p->size() + 4096));
+         WriteLe32(entry + 4, 16);
      }},
 };
 

@@ -6,6 +6,7 @@
 
 #include "option_values.h"
 #include "pack/pack_api.h"
+#include "show_signing.h"
 
 namespace {
 
@@ -22,12 +23,13 @@ bool TakesValue(const std::string& name) {
         "--charset", "--sound-quality", "--check",
         "--caption-style", "--caption-position",
     };
-    return kValued.count(name) != 0;
+    return kValued.count(name) != 0 || IsValuedSignOption(name);
 }
 
 bool IsFlag(const std::string& name) {
     return name == "--about" || name == "--replace" || name == "--help" || name == "-h" ||
-           name == "--extract" || name == "--force" || name == "--no-caption-outline";
+           name == "--extract" || name == "--force" || name == "--no-caption-outline" ||
+           name == "--sign";
 }
 
 bool ApplyPackOption(const std::string& name, const std::string& value, PackRequest* pack,
@@ -130,7 +132,7 @@ bool CheckPackRequest(const PackRequest& pack, std::string* error) {
         *error = "give either --caption or --caption-file, not both";
         return false;
     }
-    return true;
+    return CheckSignRequest(pack.sign, error);
 }
 
 }  // namespace
@@ -221,6 +223,7 @@ bool ParseArguments(const std::vector<std::string>& args, TackonCommand* command
         if (name == "--about") command->pack.about = true;
         else if (name == "--replace") command->pack.replace = true;
         else if (name == "--no-caption-outline") command->pack.captionOutline = false;
+        else if (ApplySignOption(name, value, &command->pack.sign)) continue;
         else if (!ApplyPackOption(name, value, &command->pack, error)) return false;
     }
 

@@ -9,6 +9,7 @@
 
 #include "package/package_layout.h"
 #include "option_values.h"
+#include "show_signing.h"
 
 enum TackonMode { kModeHelp, kModePack, kModeInfo, kModeExtract, kModeCheck };
 
@@ -31,6 +32,7 @@ struct PackRequest {
     uint32_t startPlacement, endPlacement;
     bool about;
     bool replace;
+    SignRequest sign;            // --sign and its options
 };
 
 struct TackonCommand {

@@ -58,6 +58,14 @@ fs::path PathFromUtf8(const std::string& path) { return fs::u8path(path); }
 
 std::string Utf8FromPath(const fs::path& path) { return path.u8string(); }
 
+bool TemporaryPathBeside(const std::string& target, std::string* temporary, std::string* error) {
+    fs::path path;
+    if (!TemporaryNameBeside(PathFromUtf8(target), &path, error))
+        return false;
+    *temporary = Utf8FromPath(path);
+    return true;
+}
+
 bool ReadWholeFile(const std::string& path, const char* what, std::vector<uint8_t>* bytes,
                    std::string* error) {
     const fs::path file = PathFromUtf8(path);

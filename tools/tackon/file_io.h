@@ -21,6 +21,10 @@ bool ReadWholeFile(const std::string& path, const char* what, std::vector<uint8_
 // volume and file ID), however they are spelt: links and "./" included.
 bool SameFile(const std::string& first, const std::string& second);
 
+// A name in target's folder that no file has yet; false with *error when the folder cannot
+// be searched.
+bool TemporaryPathBeside(const std::string& target, std::string* temporary, std::string* error);
+
 // Writes the blocks one after another into path. A read-only target is refused; a replaced
 // target keeps its permissions. On failure the target is untouched and no temporary file is
 // left.

@@ -10,10 +10,13 @@ bool LoadPackageFile(const std::string& path, LoadedPackage* package, std::strin
         return false;
     std::memset(&package->trailer, 0, sizeof package->trailer);
     std::memset(&package->payloads, 0, sizeof package->payloads);
-    package->hasTrailer = package->bytes.size() > kTrailerSize;
+    package->location = LocateTrailer(package->bytes.data(), package->bytes.size());
+    // Without a trailer anywhere the file's last bytes are judged, so the verdict names why.
+    const uint64_t end = package->location.place != kTrailerNotFound ? package->location.packageEnd
+                                                                      : package->bytes.size();
+    package->hasTrailer = end > kTrailerSize;
     if (package->hasTrailer)
-        DecodeTrailer(package->bytes.data() + package->bytes.size() - kTrailerSize,
-                      &package->trailer);
-    package->verdict = LocatePayloads(package->bytes.size(), package->trailer, &package->payloads);
+        DecodeTrailer(package->bytes.data() + end - kTrailerSize, &package->trailer);
+    package->verdict = LocatePayloads(end, package->trailer, &package->payloads);
     return true;
 }

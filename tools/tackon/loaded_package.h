@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "package/package_layout.h"
+#include "package/trailer_location.h"
 
 struct LoadedPackage {
     std::vector<uint8_t> bytes;
-    bool hasTrailer;                 // the file is longer than a trailer
+    TrailerLocation location;        // where the trailer ends: the file's end, or a signed
+                                     // show's certificate table
+    bool hasTrailer;                 // the package part is longer than a trailer
     PackageTrailerRecord trailer;    // zeroed when hasTrailer is false
     PackageVerdict verdict;
     PackagePayloads payloads;        // valid when verdict is kPackageAccepted

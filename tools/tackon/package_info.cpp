@@ -8,6 +8,7 @@
 #include "loaded_package.h"
 #include "option_values.h"
 #include "pack/pack_api.h"
+#include "signature_report.h"
 
 namespace {
 
@@ -141,6 +142,7 @@ int PrintPackageInfo(const std::string& path, std::ostream& out, std::ostream& e
                 << "\n";
         }
     }
+    PrintSignature(ReadSignature(package.bytes), out);
     out << "verdict: " << (accepted ? "the player accepts this package"
                                     : std::string("refused: ") + PackageVerdictText(package.verdict))
         << "\n";

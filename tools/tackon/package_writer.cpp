@@ -10,6 +10,7 @@
 #include "pack/pack_api.h"
 #include "payload_checks.h"
 #include "picture_decoding.h"
+#include "show_signing.h"
 #include "sound_decoding.h"
 
 namespace {
@@ -174,5 +175,7 @@ bool PackShow(const PackRequest& request, std::ostream& out, std::string* error)
     size_t size = 0;
     const unsigned char* show = ReelboxPackOutput(packer, &size);
     const std::vector<uint8_t> bytes(show, show + size);
+    if (request.sign.sign)
+        return WriteSignedShow(bytes, request.sign, request.output, out, error);
     return WriteFileAtomically(request.output, {&bytes}, error);
 }

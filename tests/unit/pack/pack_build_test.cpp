@@ -148,7 +148,11 @@ TEST(PackBuild, ShowCarriesEveryPartAndChecksReportWhatThePlayerWillDo) {
     DecodeTrailer(show.data() + show.size() - kTrailerSize, &trailer);
     PackagePayloads payloads;
     ASSERT_EQ(kPackageAccepted, LocatePayloads(show.size(), trailer, &payloads));
-    EXPECT_EQ(player.size(), payloads.animation.offset);
+    // Zero bytes after the player, counted in the trailer, make the show ready to sign.
+    EXPECT_EQ(0u, show.size() % 8);
+    EXPECT_EQ(player.size() + trailer.reserved, payloads.animation.offset);
+    EXPECT_EQ(std::vector<uint8_t>(trailer.reserved, 0),
+              std::vector<uint8_t>(show.begin() + long(player.size()), show.begin() + long(payloads.animation.offset)));
     EXPECT_EQ(0, std::memcmp(show.data() + payloads.animation.offset, gif.data(), gif.size()));
     EXPECT_EQ("Joyeux anniversaire, Zo\xE9 !",
               std::string(reinterpret_cast<const char*>(show.data() + payloads.captionOffset),
@@ -171,7 +175,8 @@ TEST(PackBuild, ShowCarriesEveryPartAndChecksReportWhatThePlayerWillDo) {
     ASSERT_EQ(1, ReelboxPackSetPlayer(again.p, show.data(), show.size(), 1));
     ASSERT_EQ(1, ReelboxPackSetAnimation(again.p, gif.data(), gif.size()));
     ASSERT_EQ(1, ReelboxPackBuild(again.p));
-    EXPECT_EQ(player.size() + gif.size() + kTrailerSize, again.Output().size());
+    const size_t unpadded = player.size() + gif.size() + kTrailerSize;
+    EXPECT_EQ((unpadded + 7) / 8 * 8, again.Output().size());
 
     // A sound that is no longer a WAV is an error: the show does not play as made.
     std::memcpy(show.data() + payloads.sound.offset + 8, "AVI ", 4);

@@ -73,9 +73,11 @@ TEST_F(TackonPack, EveryCombinationRoundTripsThroughInfoAndExtract) {
         size_t expected = player.size() + animation.size() + (withMessage ? message.size() : 0) +
                           (withLogo ? logo.size() : 0) + (withCaption ? caption.size() : 0) +
                           (sound == 1 ? wave.size() : sound == 2 ? midi.size() : 0) + 152;
-        ASSERT_EQ(expected, package.size());
+        // Zero bytes after the player, counted in the trailer, round the show up to 8 bytes.
+        ASSERT_EQ((expected + 7) / 8 * 8, package.size());
         EXPECT_TRUE(std::equal(player.begin(), player.end(), package.begin()));
         size_t t = package.size() - 152;
+        EXPECT_EQ(package.size() - expected, Le32At(package, t + 4));
         EXPECT_EQ(withMessage ? 1u : 0u, Le32At(package, t + 88));
         EXPECT_EQ(sound ? 1u : 0u, Le32At(package, t + 100));
         EXPECT_EQ(sound == 1 ? 4u : sound == 2 ? 3u : 0u, Le32At(package, t + 104));
@@ -108,7 +110,7 @@ TEST_F(TackonPack, TrailerHoldsWhatTheOptionsSay) {
     Bytes package = ReadBytes(folder / "show.exe");
     size_t t = package.size() - 152;
     EXPECT_EQ(Bytes({'K', 'V', 'Z', 0}), Bytes(package.begin() + t, package.begin() + t + 4));
-    EXPECT_EQ(0u, Le32At(package, t + 4));
+    EXPECT_LT(Le32At(package, t + 4), 8u);                    // the padding after the player
     EXPECT_EQ(2u, Le32At(package, t + 8));
     EXPECT_EQ('H', package[t - 2]);
     EXPECT_EQ(0x00302010u, Le32At(package, t + 12));
