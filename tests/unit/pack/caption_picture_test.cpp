@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "sample_player.h"
 #include "gif_writer.h"
 #include "pack/pack_api.h"
 
@@ -16,7 +17,7 @@ namespace {
 struct Packer {
     ReelboxPacker* p = ReelboxPackCreate();
     Packer() {
-        const std::vector<uint8_t> player(3000, 0x4D);
+        const std::vector<uint8_t> player = SamplePlayer(3000);
         Bytes gif;
         PutHeader(&gif, 4, 4, true, 1);
         PutGraphicControl(&gif, 0, 10, -1);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "sample_player.h"
 #include "pack/pack_api.h"
 #include "sample_files.h"
 #include "tackon.h"
@@ -100,7 +101,7 @@ Bytes PhotoBmp() {
 
 TEST(TackonCaption, CaptionsNoCodePageHoldsArePicturesAsPangoDrawsThem) {
     ScratchFolder folder;
-    WriteBytes(folder / "player.exe", Bytes(2000, 0x90));
+    WriteBytes(folder / "player.exe", SamplePlayer(2000));
     WriteBytes(folder / "a.gif", SampleGif(0, 0));
     WriteBytes(folder / "photo.bmp", PhotoBmp());
     WriteBytes(folder / "m.emf", SampleEmf(0));

@@ -3,6 +3,7 @@
 // no player, animations the player would not show and text that would garble a terminal.
 // Every refusal is one line, exits 1 (2 for a command line that cannot be used), and leaves
 // every file in the folder as it was.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -131,7 +132,7 @@ TEST_F(TackonHostile, RefusalsLoseNothingAndSayWhyInOneLine) {
         {{"--player", folder / "other.exe", "--animation", folder / "a.gif", "-o", show}, 1,
          "not a Reelbox player"},
         // A caption character no code page holds is named as it is.
-        {Pack(show, {"--caption", "Happy birthday \xF0\x9F\x8E\x82"}), 1, "'\xF0\x9F\x8E\x82' (U+1F382)"},
+        {Pack(show, {"--caption-style", "text", "--caption", "Happy birthday \xF0\x9F\x8E\x82"}), 1, "'\xF0\x9F\x8E\x82' (U+1F382)"},
         // A font face is stored in the caption's code page, so one it lacks is refused.
         {Pack(show, {"--message-colour", "#FFFFFF", "--caption", "Hi", "--font",
                      "\xD0\xA8\xD1\x80\xD0\xB8\xD1\x84\xD1\x82,-24"}),
@@ -165,11 +166,15 @@ TEST_F(TackonHostile, ExtractRefusesToReplaceFilesUnlessForced) {
 }
 
 TEST_F(TackonHostile, CheckAndInfoTellWhatTheShowIs) {
+    static const uint8_t kGif89a[] = {'G', 'I', 'F', '8', '9', 'a'};
     // A show whose animation was given a logical screen the player refuses after packing.
     ASSERT_EQ(0, Tackon(Pack(folder / "show.exe", {})).status);
     Bytes show = ReadBytes(folder / "show.exe");
-    show[3000 + 6] = 0;   // the logical screen's width, little-endian, after the player
-    show[3000 + 7] = 0;
+    // The animation follows the player and the zero bytes that make the show ready to sign.
+    const size_t animation = size_t(std::search(show.begin() + 3000, show.end(), kGif89a, kGif89a + 6) - show.begin());
+    ASSERT_LT(animation, 3008u);
+    show[animation + 6] = 0;   // the logical screen's width, little-endian
+    show[animation + 7] = 0;
     WriteBytes(folder / "zero.exe", show);
     const ToolRun zero = Tackon({"--check", folder / "zero.exe"});
     EXPECT_EQ(1, zero.status);
@@ -178,14 +183,14 @@ TEST_F(TackonHostile, CheckAndInfoTellWhatTheShowIs) {
 
     // A package put behind some other program is not called playable; --info says which it is.
     Bytes forged = SamplePlayer(3000, "Notepad");
-    forged.insert(forged.end(), show.begin() + 3000, show.end());
+    forged.insert(forged.end(), show.begin() + animation, show.end());
     WriteBytes(folder / "forged.exe", forged);
     const ToolRun check = Tackon({"--check", folder / "forged.exe"});
     EXPECT_EQ(1, check.status);
     EXPECT_TRUE(Has(check.out, "error: player: a Windows program, but not a Reelbox player")) << check.out;
     EXPECT_TRUE(Has(Tackon({"--info", folder / "forged.exe"}).out, "not a Reelbox player")) ;
     EXPECT_TRUE(Has(Tackon({"--info", folder / "show.exe"}).out,
-                    "player: 3000 bytes, a Reelbox player, version 9.8.7\n"));
+                    "player: " + std::to_string(animation) + " bytes, a Reelbox player, version 9.8.7\n"));
 
     // A caption with terminal escapes is printed escaped.
     ASSERT_EQ(0, Tackon(Pack(folder / "esc.exe", {"--message-colour", "#FFFFFF", "--caption",
