@@ -1,7 +1,6 @@
 // A show whose own folder and whose temporary folder are named outside the ANSI code page
 // (Cyrillic letters and an emoji): it finds its package, plays its animation and opens its
 // message from copies in that temporary folder, and leaves nothing behind.
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -16,22 +15,9 @@ constexpr int kLeft = (kScreenWidth - kWidth) / 2, kTop = (kScreenHeight - kHeig
 constexpr int kMessageLeft = (kScreenWidth - kMessageSide) / 2;
 constexpr int kMessageTop = (kScreenHeight - kMessageSide) / 2;
 
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // An empty folder of that name in the test's output folder.
 std::string FreshFolder(const std::string& path) {
-    for (const std::string& name : FolderNames(path)) std::remove((path + "/" + name).c_str());
+    for (const std::string& name : FolderEntryNames(path)) std::remove((path + "/" + name).c_str());
     mkdir(path.c_str(), 0755);
     return path;
 }
@@ -56,7 +42,7 @@ TEST_F(ShowUnicodePathTest, ShowInAFolderNamedInCyrillicWithAnEmojiPlaysAndLeave
                                 {"with-temp", WindowsPath(tempFolder), WindowsPath(show)});
     ASSERT_TRUE(ScreenShows(kLeft, kTop, ModelFrames(gif, DesktopPiece(kLeft, kTop, kWidth, kHeight))[0],
                             15000));
-    EXPECT_EQ(FolderNames(tempFolder), (std::vector<std::string>{"Tempani0.gif", "Tempmsg0.emf"}));
+    EXPECT_EQ(FolderEntryNames(tempFolder), (std::vector<std::string>{"Tempani0.gif", "Tempmsg0.emf"}));
     EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
 
     ClickAt(kLeft + kWidth / 2, kTop + kHeight / 2);
@@ -67,7 +53,7 @@ TEST_F(ShowUnicodePathTest, ShowInAFolderNamedInCyrillicWithAnEmojiPlaysAndLeave
     ClickAt(kMessageLeft + kMessageSide / 2, kMessageTop + kMessageSide / 2);
     ASSERT_TRUE(Ends(runner, 10000));
     EXPECT_EQ(runner->exitCode, 0);
-    EXPECT_TRUE(FolderNames(tempFolder).empty());
+    EXPECT_TRUE(FolderEntryNames(tempFolder).empty());
     EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
 }
 
