@@ -42,3 +42,8 @@ void AbandonShow() {
 bool ShowHasEnded() {
     return ShowEnded;
 }
+
+void EndSession() {
+    StopSound();
+    DeleteTempFiles();
+}

@@ -13,3 +13,6 @@ void EndShow(HWND window);
 // the About dialog. The one clean-up of every failed start and every failed message window.
 void AbandonShow();
 bool ShowHasEnded();
+// The session ends while the show runs, in whatever stage: the sound is stopped and the
+// temporary files are deleted at once, since the process is ended without further notice.
+void EndSession();

@@ -1,6 +1,9 @@
-// The player's entry point: the single-instance test, the package, the sound, the window
-// classes, the animation window's entrance and the one message loop of the process.
+// The player's entry point: the single-instance test, the removal of an earlier show's
+// leftovers, the package, the sound, the window classes, the animation window's entrance and
+// the one message loop of the process.
 // The command line is ignored: the package appended to the program is the only input.
+//
+// Owns: SingleShowMutex, held for the life of the process.
 #include <windows.h>
 
 #include "about/logo_window.h"
@@ -14,8 +17,24 @@
 #include "sound/background_sound.h"
 #include "startup/package_state.h"
 
-static bool AnotherShowIsRunning() {
-    return FindWindowA(kAnimationClass, nullptr) != nullptr;
+// One show at a time in a session: whoever creates this object first plays, and it exists
+// until that process ends, however it ends. The suffix keeps the name the player's own.
+constexpr wchar_t kSingleShowMutexName[] = L"Local\\Reelbox.SingleShow.15ec63c3ae1b";
+
+static HANDLE SingleShowMutex;
+
+enum class Instance { kOnly, kSecond, kUnknown };
+
+// Created before anything else, so that two shows started together cannot both pass.
+// kUnknown: the object could not be made, so no other show can be ruled out.
+static Instance TakeSingleShowMutex() {
+    SetLastError(ERROR_SUCCESS);
+    SingleShowMutex = CreateMutexW(nullptr, FALSE, kSingleShowMutexName);
+    DWORD error = GetLastError();
+    // Access is denied to an object that exists but was made with other rights.
+    if (error == ERROR_ALREADY_EXISTS || (!SingleShowMutex && error == ERROR_ACCESS_DENIED))
+        return Instance::kSecond;
+    return SingleShowMutex ? Instance::kOnly : Instance::kUnknown;
 }
 
 static void ShowMissingPackage() {
@@ -51,11 +70,14 @@ static int RunMessageLoop() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    Instance alone = TakeSingleShowMutex();
+    if (alone == Instance::kSecond)
+        return 0;
+    if (alone == Instance::kOnly)
+        RemoveStaleTempFiles();
     // The shared presentation handles are zero-initialised module state; nothing to reset.
     ProgramInstance = instance;
-    SetShowEnding({EndShow, AbandonShow, ShowHasEnded});
-    if (AnotherShowIsRunning())
-        return 0;
+    SetShowEnding({EndShow, AbandonShow, ShowHasEnded, EndSession});
     if (!LoadPackage()) {
         ShowMissingPackage();
         return 0;

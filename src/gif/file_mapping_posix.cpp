@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-int MapWholeFile(const char* path, MappedFile* mapped) {
+int MapWholeFile(const PathChar* path, MappedFile* mapped) {
     *mapped = MappedFile{nullptr, 0, nullptr, nullptr};
     int fd = open(path, O_RDONLY);
     if (fd < 0)

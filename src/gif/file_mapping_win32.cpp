@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-int MapWholeFile(const char* path, MappedFile* mapped) {
+int MapWholeFile(const PathChar* path, MappedFile* mapped) {
     *mapped = MappedFile{nullptr, 0, nullptr, nullptr};
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 0;

@@ -4,7 +4,7 @@
 
 #include "gif/file_mapping.h"
 
-int GifLoader(const char* path) {
+int GifLoader(const PathChar* path) {
     MappedFile mapped;
     if (!MapWholeFile(path, &mapped))
         return 0;

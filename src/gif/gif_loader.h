@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gif/file_mapping.h"
 #include "gif/frame_image.h"
 
 struct ScreenDescriptorRecord {
@@ -45,7 +46,7 @@ extern FrameNode* FrameListHead;
 
 // Loads a GIF file: 1 when at least one frame was loaded. Does not release a list that is
 // already loaded; callers load only when FrameListHead is none.
-int GifLoader(const char* path);
+int GifLoader(const PathChar* path);
 // The same on bytes already in memory (the file mapping hands its view to this).
 int GifLoadBytes(const uint8_t* data, size_t size);
 

@@ -1,5 +1,6 @@
 // The animation window's procedure: frame playback by FrameTimer, the frame paint, the
-// palette refresh on activation, the refresh after a focus loss, Escape and click.
+// palette refresh on activation, the refresh after a focus loss, Escape and click, and the
+// end of the session, which reaches this window in every stage of the show.
 //
 // The window is never destroyed by the program: a finished window is hidden and disappears
 // with the process. The WM_DESTROY it receives while the show runs is the request, posted by
@@ -59,6 +60,8 @@ LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_KEYDOWN: EndOnEscape(window, wParam, AskToEndShow); return 0;
     case WM_TIMER: AdvanceFrame(window, wParam); return 0;
     case WM_LBUTTONDOWN: OpenMessageWindow(window); return 0;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION: return AnswerEndOfSession(message, wParam);
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

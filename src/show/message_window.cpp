@@ -109,7 +109,7 @@ void PaintZoom(HWND window) {
         EndPaint(window, &paint);
         return;
     }
-    HENHMETAFILE metafile = GetEnhMetaFileA(MessageFile);
+    HENHMETAFILE metafile = GetEnhMetaFileW(MessageFile);
     Rect zoom = MessageZoom(ZoomStep, cx, cy);
     RECT zoomRect = {zoom.left, zoom.top, zoom.right, zoom.bottom};
     Sleep(kZoomPaintWait);

@@ -28,6 +28,12 @@ bool ShowIsEnding() {
     return InstalledEnding.hasEnded && InstalledEnding.hasEnded();
 }
 
+LRESULT AnswerEndOfSession(UINT message, WPARAM confirmed) {
+    if (message == WM_ENDSESSION && confirmed && InstalledEnding.endSession)
+        InstalledEnding.endSession();
+    return message == WM_QUERYENDSESSION ? TRUE : 0;
+}
+
 void EndOnEscape(HWND window, WPARAM key, void (*end)(HWND window)) {
     if (key == VK_ESCAPE)
         end(window);

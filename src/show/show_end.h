@@ -10,6 +10,7 @@ struct ShowEnding {
     void (*end)(HWND window);   // a click, Escape, or the message window's destruction
     void (*abandon)();          // the next window could not be built
     bool (*hasEnded)();         // the end has begun: no further window may open
+    void (*endSession)();       // the session ends: the process may be ended at any moment
 };
 
 void SetShowEnding(const ShowEnding& ending);
@@ -17,6 +18,9 @@ void SetShowEnding(const ShowEnding& ending);
 void AskToEndShow(HWND window);
 void AskToAbandonShow();
 bool ShowIsEnding();
+// The session's end as the window that lives through the whole show receives it: nothing
+// is refused, and a confirmed end is passed on before the process can be ended.
+LRESULT AnswerEndOfSession(UINT message, WPARAM confirmed);
 
 // Escape, and no other key, runs end on the window (AskToEndShow, or a window's own end that
 // lets go of its state first).

@@ -16,11 +16,12 @@ MCIERROR PlayWholeFile(MCIDEVICEID device) {
     return mciSendCommandA(device, MCI_PLAY, MCI_NOTIFY, DWORD_PTR(&play));
 }
 
-MCIERROR OpenDevice(const char* deviceType, const char* file, MCIDEVICEID* device) {
-    MCI_OPEN_PARMSA open = {};
+// The wide form, so that the file opens whatever characters its path holds.
+MCIERROR OpenDevice(const wchar_t* deviceType, const wchar_t* file, MCIDEVICEID* device) {
+    MCI_OPEN_PARMSW open = {};
     open.lpstrDeviceType = deviceType;
     open.lpstrElementName = file;
-    MCIERROR error = mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, DWORD_PTR(&open));
+    MCIERROR error = mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, DWORD_PTR(&open));
     if (error == 0)
         *device = open.wDeviceID;
     return error;
@@ -41,8 +42,8 @@ DWORD GiveUp(MCIDEVICEID* device, MCIERROR error) {
     return error;
 }
 
-DWORD StartMidi(const char* file) {
-    MCIERROR error = OpenDevice("sequencer", file, &MidiDevice);
+DWORD StartMidi(const wchar_t* file) {
+    MCIERROR error = OpenDevice(L"sequencer", file, &MidiDevice);
     if (error != 0) {
         ReportMciError(error);
         return error;
@@ -53,8 +54,8 @@ DWORD StartMidi(const char* file) {
     return error == 0 ? 0 : GiveUp(&MidiDevice, error);
 }
 
-DWORD StartWave(const char* file) {
-    MCIERROR error = OpenDevice("waveaudio", file, &WaveDevice);
+DWORD StartWave(const wchar_t* file) {
+    MCIERROR error = OpenDevice(L"waveaudio", file, &WaveDevice);
     if (error != 0) {
         ReportMciError(error);
         return error;
@@ -78,7 +79,7 @@ bool CloseDevice(MCIDEVICEID* device) {
 
 }  // namespace
 
-DWORD StartSound(SoundKind kind, const char* file) {
+DWORD StartSound(SoundKind kind, const wchar_t* file) {
     return kind == kSoundWave ? StartWave(file) : StartMidi(file);
 }
 

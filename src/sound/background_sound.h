@@ -12,7 +12,7 @@ extern MCIDEVICEID WaveDevice;   // open "waveaudio" device, 0 when none
 
 // Plays kind kSoundWave on the wave device and any other kind on the sequencer.
 // 0 when the sound is playing, otherwise the MCI error code after it has been reported.
-DWORD StartSound(SoundKind kind, const char* file);
+DWORD StartSound(SoundKind kind, const wchar_t* file);
 // Closes whichever device is open; true when a close failed.
 bool StopSound();
 // Shows the platform's text for a non-zero MCI error code in the "Error" box.

@@ -41,8 +41,8 @@ void ReleasePackageView() {
 }
 
 // Opens and maps a whole package file; its size goes to fileSize.
-static bool OpenPackageView(const char* path, ULONGLONG* fileSize) {
-    PackageFile = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+static bool OpenPackageView(const wchar_t* path, ULONGLONG* fileSize) {
+    PackageFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (PackageFile == INVALID_HANDLE_VALUE)
         return false;
@@ -80,14 +80,14 @@ static void TakeCaptionSettings(const PackagePayloads& payloads) {
 }
 
 bool LoadPackage() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (length == 0 || length >= sizeof path)
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
         return false;
     return LoadPackageFrom(path);
 }
 
-bool LoadPackageFrom(const char* path) {
+bool LoadPackageFrom(const wchar_t* path) {
     ULONGLONG fileSize = 0;
     if (!OpenPackageView(path, &fileSize))
         return false;

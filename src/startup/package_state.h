@@ -19,23 +19,24 @@ extern unsigned EndPlacement;
 extern int AboutFlag;              // exactly 1 shows the About dialog
 extern unsigned SoundType;         // 4 = WAV, anything else = MIDI
 
-extern char* AnimationFile;        // null when absent or not extracted
-extern char* MessageFile;
-extern char* LogoFile;
-extern char* SoundFile;
+extern wchar_t* AnimationFile;     // null when absent or not extracted
+extern wchar_t* MessageFile;
+extern wchar_t* LogoFile;
+extern wchar_t* SoundFile;
 
 // Reads the trailer at the end of the program's own file and extracts every payload into a
 // hidden temporary file. false: no usable package (the caller shows the missing-package box).
 bool LoadPackage();
 // The same for a package file named by its path (LoadPackage passes the program's own).
-bool LoadPackageFrom(const char* path);
+bool LoadPackageFrom(const wchar_t* path);
 int RandomInRange(int lo, int hi);
 
 // Temporary files (temp_files.cpp).
-char* MakeTempName(const char* kind, const char* extension, const char* directory);
-bool WriteHiddenFile(const char* name, const void* data, DWORD size);
 bool ExtractPayloads(const BYTE* view, const PackagePayloads& payloads);
 void DeleteTempFiles();
+// Deletes the hidden copies an earlier show left in the temporary folder (one that was
+// killed, or ended with the session). Only for a show that knows no other show runs.
+void RemoveStaleTempFiles();
 
 // The view of the program file, open only while LoadPackage runs (package_loading.cpp).
 void ReleasePackageView();

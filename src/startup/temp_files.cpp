@@ -1,83 +1,136 @@
 // The hidden temporary files that hold the payloads during the show: their names, their
-// writing and their deletion at the end.
+// creation, their deletion at the end, and the removal of the copies an earlier show left.
 //
-// Owns: AnimationFile, MessageFile, LogoFile and SoundFile (260-byte buffers, null when the
-// payload is absent or not yet extracted) and SoundType.
-#include <cstdio>
+// Owns: AnimationFile, MessageFile, LogoFile and SoundFile (MAX_PATH-character buffers, null
+// when the payload is absent or not yet extracted) and SoundType.
 #include <cstdlib>
 
 #include "startup/package_state.h"
 
-char* AnimationFile;
-char* MessageFile;
-char* LogoFile;
-char* SoundFile;
+wchar_t* AnimationFile;
+wchar_t* MessageFile;
+wchar_t* LogoFile;
+wchar_t* SoundFile;
 
 namespace {
 
 constexpr int kNameBufferSize = MAX_PATH;
+// Numbers tried for one payload before its extraction fails: only foreign files that squat
+// on the names can take them, since a show removes its predecessors' copies at start-up.
+constexpr unsigned kNameAttempts = 100;
 
-}  // namespace
+// A copy is named "Temp" + kind + n + "." + extension inside the temporary folder.
+struct CopyKind {
+    const wchar_t* kind;
+    const wchar_t* extension;
+};
 
-// The first free name directory + "Temp" + kind + n + "." + extension, n counting from 0.
-// A name that exists but cannot be opened for reading counts as free. Null when the name
-// would not fit its buffer (an overlong temporary path fails the load instead of being cut).
-char* MakeTempName(const char* kind, const char* extension, const char* directory) {
-    char* name = static_cast<char*>(std::calloc(kNameBufferSize, 1));
+constexpr CopyKind kAnimationCopy = {L"ani", L"gif"};
+constexpr CopyKind kMessageCopy = {L"msg", L"emf"};
+constexpr CopyKind kLogoCopy = {L"logo", L"gif"};
+constexpr CopyKind kWaveCopy = {L"snd", L"wav"};
+constexpr CopyKind kMidiCopy = {L"snd", L"mid"};
+constexpr CopyKind kCopyKinds[] = {kAnimationCopy, kMessageCopy, kLogoCopy, kWaveCopy, kMidiCopy};
+
+// The temporary folder with its final backslash; false when it has none or it does not fit.
+bool TempDirectory(wchar_t (&directory)[MAX_PATH]) {
+    DWORD length = GetTempPathW(MAX_PATH, directory);
+    return length != 0 && length < MAX_PATH;
+}
+
+// directory + "Temp" + kind + n + "." + extension; false when it does not fit the buffer.
+bool ComposeCopyName(wchar_t* name, const wchar_t* directory, const CopyKind& kind, unsigned n) {
+    wchar_t composed[1024];  // wsprintfW's own limit; a directory is under MAX_PATH
+    int length = wsprintfW(composed, L"%sTemp%s%u.%s", directory, kind.kind, n, kind.extension);
+    if (length <= 0 || length >= kNameBufferSize)
+        return false;
+    lstrcpyW(name, composed);
+    return true;
+}
+
+// Creates the first free copy name (n counting from 0) as a new hidden file holding data.
+// The name, or null when none fits its buffer, none is free within kNameAttempts, or the
+// file cannot be created or written (nothing is left behind then).
+wchar_t* WriteHiddenCopy(const wchar_t* directory, const CopyKind& kind, const void* data, DWORD size) {
+    wchar_t* name = static_cast<wchar_t*>(std::calloc(kNameBufferSize, sizeof(wchar_t)));
     if (!name)
         return nullptr;
-    for (unsigned n = 0;; ++n) {
-        int length = std::snprintf(name, kNameBufferSize, "%sTemp%s%u.%s", directory, kind, n, extension);
-        if (length < 0 || length >= kNameBufferSize) {
-            std::free(name);
-            return nullptr;
+    for (unsigned n = 0; n < kNameAttempts && ComposeCopyName(name, directory, kind, n); ++n) {
+        HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+                continue;
+            break;
         }
-        FILE* existing = std::fopen(name, "r");
-        if (!existing)
+        DWORD written = 0;
+        BOOL ok = WriteFile(file, data, size, &written, nullptr);
+        CloseHandle(file);
+        if (ok && written == size)
             return name;
-        std::fclose(existing);
+        DeleteFileW(name);
+        break;
     }
+    std::free(name);
+    return nullptr;
 }
 
-bool WriteHiddenFile(const char* name, const void* data, DWORD size) {
-    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, data, size, &written, nullptr);
-    CloseHandle(file);
-    return ok && written == size;
+bool ExtractOne(const BYTE* view, const PayloadSpan& span, const CopyKind& kind,
+                const wchar_t* directory, wchar_t** name) {
+    *name = WriteHiddenCopy(directory, kind, view + span.offset, DWORD(span.size));
+    return *name != nullptr;
 }
 
-static bool ExtractOne(const BYTE* view, const PayloadSpan& span, const char* kind,
-                       const char* extension, const char* directory, char** name) {
-    *name = MakeTempName(kind, extension, directory);
-    return *name && WriteHiddenFile(*name, view + span.offset, DWORD(span.size));
+// The text after prefix when text starts with it, else null.
+const wchar_t* After(const wchar_t* text, const wchar_t* prefix) {
+    while (*prefix)
+        if (*text++ != *prefix++)
+            return nullptr;
+    return text;
 }
+
+// Whether a file name is exactly a copy name of one of the kinds, with any number.
+bool IsCopyName(const wchar_t* name) {
+    const wchar_t* rest = After(name, L"Temp");
+    for (const CopyKind& kind : kCopyKinds) {
+        const wchar_t* number = rest ? After(rest, kind.kind) : nullptr;
+        if (!number || *number < L'0' || *number > L'9')
+            continue;
+        const wchar_t* dot = number;
+        while (*dot >= L'0' && *dot <= L'9')
+            ++dot;
+        const wchar_t* end = After(dot, L".");
+        end = end ? After(end, kind.extension) : nullptr;
+        if (end && *end == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 // Writes the payloads in the order sound, logo, message, animation (the reverse of their
 // order in the package); stops at the first one that cannot be written.
 bool ExtractPayloads(const BYTE* view, const PackagePayloads& payloads) {
-    char directory[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof directory, directory);
-    if (length == 0 || length >= sizeof directory)
-        directory[0] = '\0';
+    wchar_t directory[MAX_PATH];
+    if (!TempDirectory(directory))
+        directory[0] = 0;
     if (payloads.sound.present) {
         SoundType = PackageTrailer.sound.type;
-        const char* extension = SoundType == kSoundTypeWave ? "wav" : "mid";
-        if (!ExtractOne(view, payloads.sound, "snd", extension, directory, &SoundFile))
+        const CopyKind& kind = SoundType == kSoundTypeWave ? kWaveCopy : kMidiCopy;
+        if (!ExtractOne(view, payloads.sound, kind, directory, &SoundFile))
             return false;
     }
-    if (payloads.logo.present && !ExtractOne(view, payloads.logo, "logo", "gif", directory, &LogoFile))
+    if (payloads.logo.present && !ExtractOne(view, payloads.logo, kLogoCopy, directory, &LogoFile))
         return false;
-    if (payloads.message.present && !ExtractOne(view, payloads.message, "msg", "emf", directory, &MessageFile))
+    if (payloads.message.present && !ExtractOne(view, payloads.message, kMessageCopy, directory, &MessageFile))
         return false;
-    return ExtractOne(view, payloads.animation, "ani", "gif", directory, &AnimationFile);
+    return ExtractOne(view, payloads.animation, kAnimationCopy, directory, &AnimationFile);
 }
 
-static void DeleteOne(uint32_t present, char** name) {
+static void DeleteOne(uint32_t present, wchar_t** name) {
     if (present && *name)
-        DeleteFileA(*name);
+        DeleteFileW(*name);
     std::free(*name);
     *name = nullptr;
 }
@@ -87,4 +140,28 @@ void DeleteTempFiles() {
     DeleteOne(PackageTrailer.message.present, &MessageFile);
     DeleteOne(PackageTrailer.logo.present, &LogoFile);
     DeleteOne(PackageTrailer.sound.present, &SoundFile);
+}
+
+// A copy is recognised by its exact name and the hidden attribute it was created with; a
+// folder, or a visible file that only shares a name, is someone else's.
+void RemoveStaleTempFiles() {
+    wchar_t directory[MAX_PATH];
+    if (!TempDirectory(directory))
+        return;
+    wchar_t path[kNameBufferSize + 8];
+    wsprintfW(path, L"%sTemp*", directory);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        DWORD attributes = found.dwFileAttributes;
+        if (!(attributes & FILE_ATTRIBUTE_HIDDEN) || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !IsCopyName(found.cFileName))
+            continue;
+        wchar_t stale[1024];
+        if (wsprintfW(stale, L"%s%s", directory, found.cFileName) < kNameBufferSize)
+            DeleteFileW(stale);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }

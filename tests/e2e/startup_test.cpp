@@ -1,7 +1,11 @@
-// Start-up of the real player under Wine: the bare player's missing-package box, the silent
-// end of a second start while a show is on the screen, and the refusal of malformed
-// packages, each with its exit code and the temporary folder checked. A well-formed package
-// made the same way plays, so the refusals come from the damage and nothing else.
+// Start-up of the real player under Wine: the bare player's missing-package box, one show
+// at a time, the copies a killed show left and those of a show the session's end finds
+// playing, and the refusal of malformed packages, each with its exit code and the temporary
+// folder checked. A well-formed package made the same way plays, so the refusals come from
+// the damage and nothing else.
+#include <sys/xattr.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +15,7 @@
 #include "bytes/little_endian.h"
 #include "package/package_layout.h"
 #include "package/trailer_location.h"
+#include "present/window_classes.h"
 
 #ifndef REELBOX_TACKON
 #define REELBOX_TACKON ""
@@ -55,8 +60,9 @@ protected:
         ASSERT_TRUE(FileExists(probe_)) << probe_ << " is missing: build the MinGW tree";
     }
 
-    // Packs the player with a 64 x 48 animation (both cells centre) through tackon.
-    std::string PackShow(const std::string& name, std::string* gif) {
+    // Packs the player with a 64 x 48 animation (both cells centre) through tackon; extra
+    // is more of tackon's options, already quoted.
+    std::string PackShow(const std::string& name, std::string* gif, const std::string& extra = "") {
         *gif = MakeGif(64, 48);
         std::string gifPath = OutputPath("animation.gif");
         std::string show = OutputPath(name);
@@ -64,8 +70,8 @@ protected:
         EXPECT_TRUE(WriteFileBytes(gifPath, *gif));
         std::remove(show.c_str());
         std::string command = std::string("'") + REELBOX_TACKON + "' --player '" + player_ +
-                              "' --animation '" + gifPath +
-                              "' --start centre --end centre -o '" + show + "' >'" + log +
+                              "' --animation '" + gifPath + "' " + extra +
+                              " --start centre --end centre -o '" + show + "' >'" + log +
                               "' 2>&1";
         int status = std::system(command.c_str());
         std::string output;
@@ -110,6 +116,62 @@ protected:
         EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
     }
 
+    // The same show with a colour message and a tone of seconds, so that all three kinds
+    // of copy are in the temporary folder while it plays and the sound file is held open.
+    std::string PackShowWithMessageAndSound(std::string* gif) {
+        std::string tone = OutputPath("tone.wav");
+        std::string sox = "sox -n -r 22050 -c 1 -b 16 '" + tone + "' synth 8 sine 440 vol 0.1";
+        EXPECT_EQ(std::system(sox.c_str()), 0) << sox;
+        return PackShow("show.exe", gif, "--message-colour '#2060A0' --sound '" + tone + "'");
+    }
+
+    // Waits for the show's 64 x 48 window and for its three copies in the temporary folder.
+    ::testing::AssertionResult PlaysWithItsCopies() {
+        ::testing::AssertionResult shown = Within(kStartTimeoutMs, "the show's window", [] {
+            return !FindWindowsBySize(64, 48).empty();
+        });
+        if (!shown) return shown;
+        return Within(kEndTimeoutMs, "the show's three copies", [] {
+            return TempNames() == std::vector<std::string>{"Tempani0.gif", "Tempmsg0.emf",
+                                                           "Tempsnd0.wav"};
+        });
+    }
+
+    static std::vector<TopWindow> FindWindowsBySize(int width, int height) {
+        std::vector<TopWindow> found;
+        for (const TopWindow& w : ListTopWindows())
+            if (w.width == width && w.height == height) found.push_back(w);
+        return found;
+    }
+
+    static std::vector<std::string> TempNames() {
+        std::vector<std::string> names;
+        for (const TempFile& file : ListTempFolder()) names.push_back(file.name);
+        return names;
+    }
+
+    // Puts a file into the temporary folder, hidden the way Wine records it or not.
+    static void PutTempFile(const std::string& name, bool hidden) {
+        std::string path = Env().wineTemp + "/" + name;
+        ASSERT_TRUE(WriteFileBytes(path, "GIF89a not from a show"));
+        if (hidden) {
+            ASSERT_EQ(setxattr(path.c_str(), "user.DOSATTRIB", "0x2", 3, 0), 0) << path;
+        }
+    }
+
+    // Ends the show by Escape on its window: exit code 0 and the folder as `left`.
+    void EscapeEnds(WineProcess* show, const std::vector<std::string>& left) {
+        std::vector<TopWindow> windows = FindWindowsBySize(64, 48);
+        ASSERT_EQ(windows.size(), 1u) << DescribeWindows(ListTopWindows());
+        unsigned long window = windows[0].id;
+        ASSERT_TRUE(Within(kEndTimeoutMs, "the show's window to take the focus",
+                           [window] { return FocusedWindow() == window; }));
+        ASSERT_TRUE(PressKey("Escape"));
+        ASSERT_TRUE(Ends(show, kEndTimeoutMs));
+        EXPECT_EQ(show->exitCode, 0);
+        EXPECT_EQ(TempNames(), left) << DescribeTempFiles(ListTempFolder());
+    }
+
     std::string player_;
     std::string probe_;
 };
@@ -119,47 +181,111 @@ TEST_F(StartupTest, BarePlayerShowsTheMissingPackageBoxAndEndsWithZero) {
     ExpectTipThenCleanExit(player);
 }
 
-// The single-instance rule holds whether the other show's window is shown or hidden. While
-// the second player runs, no window of its own may appear.
-TEST_F(StartupTest, SecondStartWhileAnAnimationWindowExistsEndsAtOnceAndSilently) {
+// One show at a time: of two shows started together exactly one plays, and while it plays
+// a show or the bare player started again ends at once, silently and without a window. A
+// window of another program whose class has the name earlier players used is no show.
+TEST_F(StartupTest, OfShowsStartedTogetherOnePlaysAndAForeignWindowDoesNotCount) {
     std::string gif;
     std::string show = PackShow("show.exe", &gif);
-    for (const char* visibility : {"hide", "show"}) {
-        SCOPED_TRACE(std::string("AnimationClass window ") + visibility);
-        std::string ready = OutputPath(std::string("ready-") + visibility);
-        std::remove(ready.c_str());
-        WineProcess* other =
-            Start(probe_, {"class-window", "AnimationClass", visibility, WindowsPath(ready)});
-        ASSERT_TRUE(Within(kStartTimeoutMs, "the AnimationClass window of the probe",
-                           [&] { return FileExists(ready); }));
-        std::vector<TopWindow> before = ListTopWindows();
+    std::string ready = OutputPath("ready");
+    std::remove(ready.c_str());
+    WineProcess* foreign = Start(probe_, {"class-window", "AnimationClass", "show", WindowsPath(ready)});
+    ASSERT_TRUE(Within(kStartTimeoutMs, "the foreign window", [&] { return FileExists(ready); }));
 
-        for (const std::string& exe : {player_, show}) {
-            SCOPED_TRACE(exe);
-            WineProcess* second = Start(exe);
-            std::vector<TopWindow> appeared;
-            bool ended = WaitUntil(
-                [&] {
-                    for (const TopWindow& w : ListTopWindows()) {
-                        bool known = false;
-                        for (const TopWindow& b : before) known = known || b.id == w.id;
-                        for (const TopWindow& a : appeared) known = known || a.id == w.id;
-                        if (!known) appeared.push_back(w);
-                    }
-                    return PollExit(second);
-                },
-                kEndTimeoutMs);
-            ASSERT_TRUE(ended) << exe << " did not end within " << kEndTimeoutMs
-                               << " ms; windows:" << DescribeWindows(ListTopWindows());
-            EXPECT_EQ(second->exitCode, 0);
-            EXPECT_TRUE(appeared.empty()) << "windows appeared:" << DescribeWindows(appeared);
-            EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
-            std::printf("second start of %s ended after %lld ms\n", exe.c_str(),
-                        static_cast<long long>(second->endedMs - second->startedMs));
-        }
-        EXPECT_FALSE(PollExit(other)) << "the first show must stay";
-        KillProcess(other);
+    WineProcess* shows[2] = {Start(show), Start(show)};
+    bool together = WaitUntil(
+        [&] {
+            return PollExit(shows[0]) != PollExit(shows[1]) && !FindWindowsBySize(64, 48).empty();
+        },
+        kStartTimeoutMs);
+    ASSERT_TRUE(together) << "not exactly one of the two shows ended with one window on the screen: "
+                          << (shows[0]->ended ? "the first ended, " : "the first runs, ")
+                          << (shows[1]->ended ? "the second ended" : "the second runs")
+                          << "; windows:" << DescribeWindows(ListTopWindows());
+    WineProcess* playing = shows[0]->ended ? shows[1] : shows[0];
+    WineProcess* refused = shows[0]->ended ? shows[0] : shows[1];
+    EXPECT_EQ(refused->exitCode, 0);
+    EXPECT_EQ(FindWindowsBySize(64, 48).size(), 1u) << DescribeWindows(ListTopWindows());
+    EXPECT_EQ(TempNames(), std::vector<std::string>{"Tempani0.gif"})
+        << DescribeTempFiles(ListTempFolder());
+
+    std::vector<TopWindow> before = ListTopWindows();
+    for (const std::string& exe : {player_, show}) {
+        SCOPED_TRACE(exe);
+        WineProcess* second = Start(exe);
+        std::vector<TopWindow> appeared;
+        bool ended = WaitUntil(
+            [&] {
+                for (const TopWindow& w : ListTopWindows()) {
+                    bool known = false;
+                    for (const TopWindow& b : before) known = known || b.id == w.id;
+                    for (const TopWindow& a : appeared) known = known || a.id == w.id;
+                    if (!known) appeared.push_back(w);
+                }
+                return PollExit(second);
+            },
+            kEndTimeoutMs);
+        ASSERT_TRUE(ended) << exe << " did not end within " << kEndTimeoutMs
+                           << " ms; windows:" << DescribeWindows(ListTopWindows());
+        EXPECT_EQ(second->exitCode, 0);
+        EXPECT_TRUE(appeared.empty()) << "windows appeared:" << DescribeWindows(appeared);
+        std::printf("second start of %s ended after %lld ms\n", exe.c_str(),
+                    static_cast<long long>(second->endedMs - second->startedMs));
     }
+    EXPECT_FALSE(PollExit(playing)) << "the first show must stay";
+    EscapeEnds(playing, {});
+    EXPECT_FALSE(PollExit(foreign));
+}
+
+// A killed show leaves its hidden copies behind; the next show removes them before it takes
+// its own names, and leaves alone whatever is not exactly such a copy.
+TEST_F(StartupTest, NextShowRemovesTheCopiesAKilledShowLeftAndNothingElse) {
+    std::string gif;
+    std::string show = PackShowWithMessageAndSound(&gif);
+    WineProcess* killed = Start(show);
+    ASSERT_TRUE(PlaysWithItsCopies());
+    KillProcess(killed);
+    // Copies of the other kinds and numbers, as earlier shows could have left them.
+    for (const char* stale : {"Templogo3.gif", "Tempsnd12.mid", "Tempmsg7.emf"})
+        PutTempFile(stale, true);
+    // Names a show never writes, or files that are not hidden: someone else's.
+    std::vector<std::string> foreign = {"Temp0.gif", "TempANI1.gif", "Tempani.gif",
+                                        "Tempani2.gif.bak", "Tempani4.gif", "Tempmsg1.gif",
+                                        "Tempsnd1.emf", "Tempx1.gif"};
+    for (const std::string& name : foreign) PutTempFile(name, name != "Tempani4.gif");
+
+    WineProcess* next = Start(show);
+    std::vector<std::string> expected = foreign;
+    expected.insert(expected.end(), {"Tempani0.gif", "Tempmsg0.emf", "Tempsnd0.wav"});
+    std::sort(expected.begin(), expected.end());
+    ASSERT_TRUE(Within(kStartTimeoutMs, "the show's window", [] {
+        return !FindWindowsBySize(64, 48).empty();
+    }));
+    EXPECT_EQ(TempNames(), expected) << DescribeTempFiles(ListTempFolder());
+    std::vector<TempFile> files = ListTempFolder();
+    auto copy = std::find_if(files.begin(), files.end(),
+                             [](const TempFile& f) { return f.name == "Tempani0.gif"; });
+    ASSERT_NE(copy, files.end());
+    EXPECT_TRUE(copy->hidden && copy->contents == gif) << "the show's animation copy";
+
+    std::sort(foreign.begin(), foreign.end());
+    EscapeEnds(next, foreign);
+}
+
+// At the end of the session every top-level window of the show is asked and none refuses;
+// once the end is confirmed the copies are gone before the system may end the process,
+// the sound's included although the show was playing it.
+TEST_F(StartupTest, EndOfTheSessionRemovesTheCopiesOfARunningShow) {
+    std::string gif;
+    std::string show = PackShowWithMessageAndSound(&gif);
+    WineProcess* player = Start(show);
+    ASSERT_TRUE(PlaysWithItsCopies());
+
+    WineProcess* session = Start(probe_, {"end-session", kAnimationClass});
+    ASSERT_TRUE(Ends(session, kEndTimeoutMs));
+    EXPECT_EQ(session->exitCode, 0) << "1: a window refused the end of the session, 3: none found";
+    EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());
+    EXPECT_FALSE(PollExit(player)) << "the show ended by itself; the system ends it after the messages";
 }
 
 // Control for the malformed packages below: the same package undamaged plays. While it

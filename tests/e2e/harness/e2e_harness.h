@@ -123,6 +123,8 @@ bool EmptyTempFolder(std::string* error);
 // The regular files of REELBOX_WINE_TEMP, sorted by name, with attributes and contents.
 std::vector<TempFile> ListTempFolder();
 std::string DescribeTempFiles(const std::vector<TempFile>& files);
+// The names in a folder (any, not only the temporary one), sorted; empty if it cannot be read.
+std::vector<std::string> FolderEntryNames(const std::string& folder);
 // The DOS attributes Wine stores for a Unix file (user.DOSATTRIB, "0x..."); false if none.
 bool ReadDosAttributes(const std::string& path, uint32_t* attributes);
 

@@ -63,7 +63,9 @@ bool RemoveTree(const std::string& path, std::string* error) {
     return true;
 }
 
-std::vector<std::string> EntryNames(const std::string& folder) {
+}  // namespace
+
+std::vector<std::string> FolderEntryNames(const std::string& folder) {
     std::vector<std::string> names;
     DIR* dir = opendir(folder.c_str());
     if (!dir) return names;
@@ -75,8 +77,6 @@ std::vector<std::string> EntryNames(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-}  // namespace
 
 bool ReadDosAttributes(const std::string& path, uint32_t* attributes) {
     char value[64];
@@ -101,7 +101,7 @@ bool EmptyTempFolder(std::string* error) {
         *error = "temporary folder " + folder + " does not exist";
         return false;
     }
-    for (const std::string& name : EntryNames(folder))
+    for (const std::string& name : FolderEntryNames(folder))
         if (!RemoveTree(folder + "/" + name, error)) return false;
     return true;
 }
@@ -109,7 +109,7 @@ bool EmptyTempFolder(std::string* error) {
 std::vector<TempFile> ListTempFolder() {
     std::vector<TempFile> files;
     const std::string& folder = Env().wineTemp;
-    for (const std::string& name : EntryNames(folder)) {
+    for (const std::string& name : FolderEntryNames(folder)) {
         std::string path = folder + "/" + name;
         struct stat info;
         if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;

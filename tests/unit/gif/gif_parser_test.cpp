@@ -34,6 +34,11 @@ std::string TempPath(const char* name) {
     return ::testing::TempDir() + name;
 }
 
+// The loader takes the platform's file-name form (UTF-16 on Windows); these are ASCII.
+std::basic_string<PathChar> LoaderPath(const std::string& path) {
+    return std::basic_string<PathChar>(path.begin(), path.end());
+}
+
 void WriteFile(const std::string& path, const Bytes& bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
@@ -271,7 +276,7 @@ TEST_F(GifParser, LoaderMapsFilesAndReleaseTwiceDoesNothing) {
     gif.push_back(0x3B);
     std::string path = TempPath("reelbox_loader_test.gif");
     WriteFile(path, gif);
-    ASSERT_EQ(GifLoader(path.c_str()), 1);
+    ASSERT_EQ(GifLoader(LoaderPath(path).c_str()), 1);
     ASSERT_NE(FrameListHead, nullptr);
     EXPECT_EQ(RowMajor(FrameListHead->image), image.pixels);
     ReleaseFrameList();
@@ -281,8 +286,8 @@ TEST_F(GifParser, LoaderMapsFilesAndReleaseTwiceDoesNothing) {
 
     std::string empty = TempPath("reelbox_loader_empty.gif");
     WriteFile(empty, Bytes());
-    EXPECT_EQ(GifLoader(empty.c_str()), 0);
-    EXPECT_EQ(GifLoader(TempPath("reelbox_loader_missing.gif").c_str()), 0);
+    EXPECT_EQ(GifLoader(LoaderPath(empty).c_str()), 0);
+    EXPECT_EQ(GifLoader(LoaderPath(TempPath("reelbox_loader_missing.gif")).c_str()), 0);
     EXPECT_EQ(ScreenDescriptor.screenWidth, 6);
     std::remove(path.c_str());
     std::remove(empty.c_str());

@@ -24,6 +24,7 @@
 #include "gif_writer.h"
 #include "import_patch.h"
 #include "present/frame_timer.h"
+#include "present/window_classes.h"
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
@@ -129,7 +130,7 @@ protected:
         logoClass.lpfnWndProc = LogoWindowProc;
         logoClass.hInstance = ProgramInstance;
         logoClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        logoClass.lpszClassName = "LogoClass";
+        logoClass.lpszClassName = kLogoClass;
         RegisterClassA(&logoClass);
     }
 
@@ -151,7 +152,8 @@ protected:
     void UseLogo(const Bytes& gif) {
         WriteBytes(logoPath_, gif);
         PackageTrailer.logo.present = 1;
-        LogoFile = &logoPath_[0];
+        wideLogoPath_.assign(logoPath_.begin(), logoPath_.end());
+        LogoFile = &wideLogoPath_[0];
     }
 
     HWND Open() {
@@ -187,6 +189,7 @@ protected:
     }
 
     std::string logoPath_;
+    std::wstring wideLogoPath_;   // the same ASCII path as the player holds it
     HWND dialog_ = nullptr;
 };
 

@@ -148,7 +148,7 @@ protected:
     bool Load(const Bytes& package) {
         std::string path = work + "show.exe";
         WriteFileBytes(path, package);
-        return LoadPackageFrom(path.c_str());
+        return LoadPackageFrom(std::wstring(path.begin(), path.end()).c_str());
     }
 
     void ExpectHiddenCopy(const char* name, const Bytes& payload) {
@@ -281,17 +281,21 @@ TEST_F(PackageLoading, MalformedPackagesAreRefusedWithoutTemporaryFiles) {
 }
 
 TEST_F(PackageLoading, FailedExtractionLeavesNothingBehind) {
-    // A folder of the animation's name makes its file impossible to create after the
-    // sound, logo and message have been written.
-    CreateDirectoryA((temp + "Tempani0.gif").c_str(), nullptr);
+    // Other files hold every number the player tries for the animation (a hundred), so its
+    // copy cannot be made after the sound, logo and message have been written.
+    std::vector<std::string> others;
+    for (int n = 0; n < 100; ++n) {
+        others.push_back("Tempani" + std::to_string(n) + ".gif");
+        WriteFileBytes(temp + others.back(), Bytes{1});
+    }
+    std::sort(others.begin(), others.end());
     PackageParts parts;
     parts.message = Filled(50, 1);
     parts.logo = Filled(50, 2);
     parts.sound = Filled(50, 3);
     parts.trailer = BasicTrailer();
     EXPECT_FALSE(Load(BuildPackage(parts)));
-    EXPECT_EQ(ListFolder(temp), std::vector<std::string>{"Tempani0.gif"});
-    RemoveDirectoryA((temp + "Tempani0.gif").c_str());
+    EXPECT_EQ(ListFolder(temp), others);
 }
 
 TEST_F(PackageLoading, TemporaryPathTooLongForItsBufferFailsTheLoad) {

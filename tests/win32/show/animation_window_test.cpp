@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -75,8 +76,8 @@ protected:
 
     void SetUp() override {
         ProgramInstance = GetModuleHandleA(nullptr);
-        RegisterClassOnce("AnimationClass", AnimationWindowProc);
-        RegisterClassOnce("MsgClass", MessageWindowProc);
+        RegisterClassOnce(kAnimationClass, AnimationWindowProc);
+        RegisterClassOnce(kMessageClass, MessageWindowProc);
         InstallShowStandIns();
         EndShowCalls = 0;
         EndShowWindow = nullptr;
@@ -101,7 +102,7 @@ protected:
         ASSERT_NE(BackgroundSnapshot, nullptr);
         ASSERT_NE(StageBitmap, nullptr);
         StageFromSnapshot();
-        window = CreateWindowExA(WS_EX_TOOLWINDOW, "AnimationClass", nullptr, WS_POPUP, 100, 100,
+        window = CreateWindowExA(WS_EX_TOOLWINDOW, kAnimationClass, nullptr, WS_POPUP, 100, 100,
                                  kWidth, kHeight, nullptr, nullptr, ProgramInstance, nullptr);
         ASSERT_NE(window, nullptr);
         StageWindow = window;
@@ -239,7 +240,7 @@ TEST_F(ShowWindowTest, EscapeEndsTheShowAndOtherKeysDoNothing) {
     AnimationWindowProc(window, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(EndShowCalls, 1);
     EXPECT_EQ(EndShowWindow, window);
-    EXPECT_EQ(FindWindowA("MsgClass", nullptr), nullptr) << "Escape opened the message window";
+    EXPECT_EQ(FindWindowA(kMessageClass, nullptr), nullptr) << "Escape opened the message window";
 }
 
 // The sound starts before the animation is loaded; an animation without an image ends the
@@ -261,9 +262,9 @@ TEST_F(ShowWindowTest, AnAnimationWithoutAnImageMakesNoWindow) {
     CloseHandle(file);
     PackageTrailer = PackageTrailerRecord{};
     PackageTrailer.animation.present = 1;
-    AnimationFile = static_cast<char*>(std::calloc(MAX_PATH, 1));
+    AnimationFile = static_cast<wchar_t*>(std::calloc(MAX_PATH, sizeof(wchar_t)));
     ASSERT_NE(AnimationFile, nullptr);
-    std::strcpy(AnimationFile, path.c_str());
+    std::copy(path.begin(), path.end(), AnimationFile);
 
     EXPECT_FALSE(CreateAnimationWindow(ProgramInstance, SW_SHOWNA));
     EXPECT_EQ(FindWindowA(kAnimationClass, nullptr), nullptr) << "a window was created";
@@ -274,8 +275,8 @@ TEST_F(ShowWindowTest, AnAnimationWithoutAnImageMakesNoWindow) {
 
 int CountMessageWindows() {
     int count = 0;
-    for (HWND found = FindWindowExA(nullptr, nullptr, "MsgClass", nullptr); found;
-         found = FindWindowExA(nullptr, found, "MsgClass", nullptr))
+    for (HWND found = FindWindowExA(nullptr, nullptr, kMessageClass, nullptr); found;
+         found = FindWindowExA(nullptr, found, kMessageClass, nullptr))
         ++count;
     return count;
 }
@@ -290,8 +291,8 @@ TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsI
     ASSERT_NE(recorder, nullptr);
     Rectangle(recorder, 0, 0, 100, 100);
     DeleteEnhMetaFile(CloseEnhMetaFile(recorder));
-    static char messagePath[MAX_PATH];
-    std::strcpy(messagePath, path.c_str());
+    static wchar_t messagePath[MAX_PATH];
+    std::copy(path.begin(), path.end(), messagePath);
     MessageFile = messagePath;
     EndPlacement = 8;
 
@@ -300,7 +301,7 @@ TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsI
     AnimationWindowProc(window, WM_LBUTTONDOWN, 0, 0);
 
     EXPECT_EQ(CountMessageWindows(), 1);
-    HWND message = FindWindowA("MsgClass", nullptr);
+    HWND message = FindWindowA(kMessageClass, nullptr);
     ASSERT_NE(message, nullptr);
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN), side = cy / 2;
     RECT placed;

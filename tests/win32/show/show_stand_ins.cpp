@@ -27,5 +27,5 @@ bool ShowHasEndedOnce() {
 }  // namespace
 
 void InstallShowStandIns() {
-    SetShowEnding({RecordEndShow, RecordAbandonShow, ShowHasEndedOnce});
+    SetShowEnding({RecordEndShow, RecordAbandonShow, ShowHasEndedOnce, nullptr});
 }

@@ -86,6 +86,11 @@ std::string WriteTempFile(const char* name, const std::string& bytes) {
     return path;
 }
 
+// The temporary folder's ASCII path in the wide form the player passes.
+std::wstring Wide(const std::string& path) {
+    return std::wstring(path.begin(), path.end());
+}
+
 // ---- Error boxes ----------------------------------------------------------------------
 
 struct SeenBox {
@@ -212,7 +217,7 @@ protected:
 TEST_F(BackgroundSoundTest, WaveOpensWaveaudioPlaysAndStopsOnce) {
     std::string wav = WriteTempFile("sound_test_tone.wav", ToneWave(3.0));
     ErrorBoxWatcher watcher;
-    ASSERT_EQ(StartSound(kSoundWave, wav.c_str()), 0u);
+    ASSERT_EQ(StartSound(kSoundWave, Wide(wav).c_str()), 0u);
     MCIDEVICEID device = WaveDevice;
     ASSERT_NE(device, 0u);
     EXPECT_EQ(MidiDevice, 0u);
@@ -230,7 +235,7 @@ TEST_F(BackgroundSoundTest, WaveOpensWaveaudioPlaysAndStopsOnce) {
 TEST_F(BackgroundSoundTest, MidiOpensTheSequencer) {
     std::string midi = WriteTempFile("sound_test_note.mid", MidiFile());
     ErrorBoxWatcher watcher;
-    ASSERT_EQ(StartSound(kSoundMidi, midi.c_str()), 0u);
+    ASSERT_EQ(StartSound(kSoundMidi, Wide(midi).c_str()), 0u);
     MCIDEVICEID device = MidiDevice;
     ASSERT_NE(device, 0u);
     EXPECT_EQ(WaveDevice, 0u);
@@ -281,7 +286,7 @@ TEST_P(SoundRefusalTest, OneErrorBoxAndNoDeviceLeftOpen) {
         path = WriteTempFile("sound_test_refused.snd", refusal.bytes);
     }
     ErrorBoxWatcher watcher;
-    DWORD code = StartSound(refusal.kind, path.c_str());
+    DWORD code = StartSound(refusal.kind, Wide(path).c_str());
     std::printf("%s: StartSound answered %lu \"%s\"\n", refusal.name, (unsigned long)code,
                 PlatformText(code).c_str());
     EXPECT_NE(code, 0u);
