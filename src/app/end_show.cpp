@@ -2,7 +2,9 @@
 #include "app/end_show.h"
 
 #include "about/about_dialog.h"
+#include "about/about_state.h"
 #include "present/frame_timer.h"
+#include "present/window_state.h"
 #include "render/render_api.h"
 #include "resources/resource.h"
 #include "sound/background_sound.h"
@@ -16,14 +18,19 @@ void EndShow(HWND window) {
     if (ShowEnded)
         return;
     ShowEnded = true;
-    StopFrameTimer(window);
-    ReleaseAnimation();
+    if (PresentationState* state = PresentationOf(window)) {
+        StopFrameTimer(state, window);
+        ReleaseAnimation(state);
+    }
     ShowWindow(window, SW_HIDE);
     Sleep(5);
     // The dialog reads the logo file and plays while the sound goes on, so the sound is
     // stopped and the files deleted only after it closes.
-    if (AboutFlag == 1)
-        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutDialogProc, 0);
+    if (AboutFlag == 1) {
+        AboutState about = {};
+        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutDialogProc,
+                        reinterpret_cast<LPARAM>(&about));
+    }
     StopSound();
     DeleteTempFiles();
     PostQuitMessage(0);
@@ -35,7 +42,6 @@ void AbandonShow() {
     ShowEnded = true;
     StopSound();
     DeleteTempFiles();
-    ReleaseAnimation();
     PostQuitMessage(0);
 }
 

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include "render/render_state.h"
+
 // Realises the frame palette in the window and repaints it; arms the timer.
-void RefreshPalette(HWND window);
+void RefreshPalette(PresentationState* state, HWND window);
 // Hides a window for a second and shows it again over a fresh capture of the screen.
-void RefreshAfterFocusLoss(HWND window, HWND gainingFocus);
+void RefreshAfterFocusLoss(PresentationState* state, HWND window, HWND gainingFocus);

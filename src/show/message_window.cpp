@@ -2,17 +2,17 @@
 // metafile grows over five steps over the screen that lay under it, and the caption is
 // written at the last step. A click or Escape ends the show.
 //
-// Owns: ZoomStep, CaptionShown and MessageSnapshot (the screen under the window, kept in a
-// memory context for the zoom paints).
+// Owns: MessagePresentation (the window's presentation, handed to it at its creation),
+// ZoomStep, CaptionShown and MessageSnapshot (the screen under the window, kept in a memory
+// context for the zoom paints).
 #include "show/message_window.h"
 
-#include "gif/gif_loader.h"
 #include "present/display_bitmap.h"
 #include "present/focus_refresh.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
+#include "present/window_state.h"
 #include "render/render_api.h"
-#include "render/render_state.h"
 #include "show/placement.h"
 #include "show/show_end.h"
 #include "startup/package_state.h"
@@ -23,6 +23,7 @@ constexpr int kLastZoomStep = 4;
 constexpr DWORD kZoomPaintWait = 100;   // milliseconds; paces the zoom about 110 ms a step
 constexpr DWORD kRepaintBehindWait = 5;
 
+PresentationState MessagePresentation;
 bool MessageWindowOpened;
 int ZoomStep;
 int CaptionShown;
@@ -33,7 +34,7 @@ bool FocusHandOver;   // the window gives up the keyboard only to take it back a
 
 // A newly shown window does not show the screen behind it on a composited desktop, so the
 // background of the zoom is the capture taken just before the window was created.
-void TakeMessageSnapshot(HDC paintDc, int cx, int cy) {
+void TakeMessageSnapshot(const PresentationState* state, HDC paintDc, int cx, int cy) {
     ReleaseMessageSnapshot();
     MessageSnapshotDc = CreateCompatibleDC(paintDc);
     if (!MessageSnapshotDc)
@@ -44,9 +45,9 @@ void TakeMessageSnapshot(HDC paintDc, int cx, int cy) {
         return;
     }
     MessageSnapshotPrevious = SelectObject(MessageSnapshotDc, MessageSnapshotBitmap);
-    HDC source = BackgroundSnapshot ? CreateCompatibleDC(paintDc) : nullptr;
+    HDC source = state->BackgroundSnapshot ? CreateCompatibleDC(paintDc) : nullptr;
     if (source) {
-        HGDIOBJ previous = SelectObject(source, BackgroundSnapshot);
+        HGDIOBJ previous = SelectObject(source, state->BackgroundSnapshot);
         BitBlt(MessageSnapshotDc, 0, 0, cx, cy, source, 0, 0, SRCCOPY);
         SelectObject(source, previous);
         DeleteDC(source);
@@ -94,7 +95,7 @@ void DrawZoom(HDC dc, HDC memory, HENHMETAFILE metafile, const RECT& zoom, int c
     DeleteObject(picture);
 }
 
-void PaintZoom(HWND window) {
+void PaintZoom(const PresentationState* state, HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
@@ -102,7 +103,7 @@ void PaintZoom(HWND window) {
     int cx = client.right, cy = client.bottom;
     HDC memory = dc ? CreateCompatibleDC(dc) : nullptr;
     if (ZoomStep == 0 && dc)
-        TakeMessageSnapshot(dc, cx, cy);
+        TakeMessageSnapshot(state, dc, cx, cy);
     if (!MessageFile || !memory) {
         if (memory)
             DeleteDC(memory);
@@ -135,25 +136,25 @@ void EndMessageShow(HWND window) {
 }
 
 // Every accepted tick is one step; the wait inside each paint paces them.
-void AdvanceZoom(HWND window, UINT_PTR id) {
-    if (id != TimerId || ArmOnFirstTick(window) || ZoomStep >= kLastZoomStep)
+void AdvanceZoom(PresentationState* state, HWND window, UINT_PTR id) {
+    if (id != state->TimerId || ArmOnFirstTick(state, window) || ZoomStep >= kLastZoomStep)
         return;
-    LastAdvanceTick = FrameClockNow();
+    state->LastAdvanceTick = FrameClockNow();
     ++ZoomStep;
     if (ZoomStep == kLastZoomStep)
-        StopFrameTimer(window);
+        StopFrameTimer(state, window);
     InvalidateRect(window, nullptr, FALSE);
 }
 
 // Without a packaged message the show ends during the window's own creation.
-void StartZoom(HWND window) {
+void StartZoom(PresentationState* state, HWND window) {
     if (!PackageTrailer.message.present) {
         EndMessageShow(window);
         return;
     }
     ZoomStep = 0;
     CaptionShown = 0;
-    StartFrameTimer(window);
+    StartFrameTimer(state, window);
 }
 
 // Shown from a handler of the animation window it replaces, the message window becomes the
@@ -167,9 +168,31 @@ void TakeKeyboardFocus(HWND window) {
     FocusHandOver = false;
 }
 
-void OnKillFocus(HWND window, HWND gainingFocus) {
+void OnKillFocus(PresentationState* state, HWND window, HWND gainingFocus) {
     if (!FocusHandOver)
-        RefreshAfterFocusLoss(window, gainingFocus);
+        RefreshAfterFocusLoss(state, window, gainingFocus);
+}
+
+// The animation window lets go of everything it presented.
+void ReleaseAnimationWindow(HWND animationWindow) {
+    PresentationState* animation = PresentationOf(animationWindow);
+    if (!animation)
+        return;
+    StopFrameTimer(animation, animationWindow);
+    ReleaseAnimation(animation);
+    ReleaseFrame(animation);
+}
+
+// The screen under the message square and the stage over it; false when they could not be
+// made.
+bool PrepareMessageStage(PresentationState* state, Point corner, int side) {
+    SetRect(&state->WindowRect, corner.x, corner.y, corner.x + side, corner.y + side);
+    if (!ReplaceBitmap(&state->FullScreenSnapshot, CaptureScreen(nullptr)) ||
+        !ReplaceBitmap(&state->BackgroundSnapshot, CaptureScreenRect(&state->WindowRect, nullptr)) ||
+        !ReplaceBitmap(&state->StageBitmap, CreateDisplayBitmap(side, side)))
+        return false;
+    StageFromSnapshot(state);
+    return true;
 }
 
 }  // namespace
@@ -195,27 +218,21 @@ void OpenMessageWindow(HWND animationWindow) {
         return;
     MessageWindowOpened = true;
     Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    StopFrameTimer(animationWindow);
-    ReleaseAnimation();
-    ReleaseFrame();
-    FrameCursor = nullptr;
+    ReleaseAnimationWindow(animationWindow);
     ShowWindow(animationWindow, SW_HIDE);
     UpdateWindow(animationWindow);
     Sleep(kRepaintBehindWait);
 
+    PresentationState* state = &MessagePresentation;
     int side = MessageSide(screen);
     Point corner = MessageCellCorner(int(EndPlacement), screen);
-    SetRect(&WindowRect, corner.x, corner.y, corner.x + side, corner.y + side);
-    if (!ReplaceBitmap(&FullScreenSnapshot, CaptureScreen(nullptr)) ||
-        !ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, nullptr)) ||
-        !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(side, side))) {
-        AskToAbandonShow();
-        return;
-    }
-    StageFromSnapshot();
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMessageClass, nullptr, WS_POPUP,
-                                  corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance, nullptr);
+    HWND window = nullptr;
+    if (PrepareMessageStage(state, corner, side))
+        window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMessageClass, nullptr, WS_POPUP,
+                                 corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance,
+                                 state);
     if (!window) {
+        ReleaseAnimation(state);
         AskToAbandonShow();
         return;
     }
@@ -223,7 +240,7 @@ void OpenMessageWindow(HWND animationWindow) {
     // and never paints, so it takes no snapshot after the end released everything.
     if (ShowIsEnding())
         return;
-    StageWindow = window;
+    state->StageWindow = window;
     SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
@@ -231,14 +248,17 @@ void OpenMessageWindow(HWND animationWindow) {
 }
 
 LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PresentationState* state = AttachPresentation(window, message, lParam);
+    if (!state)
+        return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: StartZoom(window); return 0;
+    case WM_CREATE: StartZoom(state, window); return 0;
     case WM_DESTROY: EndMessageShow(window); return 0;
-    case WM_ACTIVATE: RefreshPalette(window); return 0;
-    case WM_KILLFOCUS: OnKillFocus(window, reinterpret_cast<HWND>(wParam)); return 0;
-    case WM_PAINT: PaintZoom(window); return 0;
+    case WM_ACTIVATE: RefreshPalette(state, window); return 0;
+    case WM_KILLFOCUS: OnKillFocus(state, window, reinterpret_cast<HWND>(wParam)); return 0;
+    case WM_PAINT: PaintZoom(state, window); return 0;
     case WM_KEYDOWN: EndOnEscape(window, wParam, EndMessageShow); return 0;
-    case WM_TIMER: AdvanceZoom(window, wParam); return 0;
+    case WM_TIMER: AdvanceZoom(state, window, wParam); return 0;
     case WM_LBUTTONDOWN: EndMessageShow(window); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

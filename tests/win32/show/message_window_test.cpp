@@ -9,6 +9,7 @@
 #include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "present/window_classes.h"
+#include "present/window_state.h"
 #include "render/render_api.h"
 #include "show/message_window.h"
 #include "show_stand_ins.h"
@@ -36,7 +37,7 @@ TEST(MessageWindowWithoutAMessage, EndsTheShowStaysHiddenAndHoldsNoContextOrBitm
     ASSERT_NE(nullptr, message);
     EXPECT_FALSE(IsWindowVisible(message));
     SettleScreen();   // a paint, had the window been shown or invalidated, comes now
-    ReleaseAnimation();   // what EndShow releases
+    ReleaseAnimation(PresentationOf(message));   // what EndShow releases
     EXPECT_EQ(before, CountLiveGdiObjects()) << "drawing objects left after the end";
     DestroyWindow(message);
     DestroyWindow(animation);
