@@ -18,7 +18,7 @@
 
 // Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc
 // again first; that inner call clears it and answers FALSE so the default processing runs.
-static int DefDlgReentry;
+static bool DefDlgReentry;
 
 namespace {
 
@@ -140,7 +140,7 @@ LRESULT AboutHandler(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_INITDIALOG: return InitAboutDialog(dialog, reinterpret_cast<AboutState*>(lParam));
     case WM_COMMAND: AboutCommand(dialog, LOWORD(wParam)); return 0;
     }
-    DefDlgReentry = 1;
+    DefDlgReentry = true;
     return DefDlgProcA(dialog, message, wParam, lParam);
 }
 
@@ -162,7 +162,7 @@ bool AnswersDirectly(UINT message) {
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (DefDlgReentry) {
-        DefDlgReentry = 0;
+        DefDlgReentry = false;
         return FALSE;
     }
     if (AnswersDirectly(message))

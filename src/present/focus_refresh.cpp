@@ -18,15 +18,45 @@ void RefreshPalette(PresentationState* state, HWND window) {
         ReleaseDC(window, dc);
 }
 
-// Hides the window long enough for what lies behind it to repaint, captures that afresh and
-// shows the window again over it. A failed capture keeps the previous snapshot and stage.
-void RefreshAfterFocusLoss(PresentationState* state, HWND window, HWND gainingFocus) {
-    if (!IsWindowVisible(window) || gainingFocus == window)
-        return;
-    ShowWindow(window, SW_HIDE);
-    Sleep(1000);
+namespace {
+
+// Captures what now lies under the window and shows the window again over it. A failed
+// capture keeps the previous snapshot and stage.
+void ShowOverFreshCapture(PresentationState* state, HWND window) {
     if (ReplaceBitmap(&state->BackgroundSnapshot,
                       CaptureScreenRect(&state->WindowRect, state->ActivePalette)))
         StageFromSnapshot(state);
     ShowWindow(window, SW_SHOW);
+}
+
+}  // namespace
+
+// Hides the window long enough for what lies behind it to repaint; the refresh timer's tick
+// captures that afresh and shows the window again over it.
+void RefreshAfterFocusLoss(PresentationState* state, HWND window, HWND gainingFocus) {
+    if (!IsWindowVisible(window) || gainingFocus == window || state->FocusRefreshPending)
+        return;
+    ShowWindow(window, SW_HIDE);
+    state->FocusRefreshPending =
+        SetTimer(window, kFocusRefreshTimerId, kFocusRefreshHiddenMs, nullptr) != 0;
+    if (!state->FocusRefreshPending)
+        ShowOverFreshCapture(state, window);
+}
+
+bool FinishFocusRefresh(PresentationState* state, HWND window, UINT_PTR timerId) {
+    if (timerId != kFocusRefreshTimerId)
+        return false;
+    KillTimer(window, kFocusRefreshTimerId);
+    if (state->FocusRefreshPending) {
+        state->FocusRefreshPending = false;
+        ShowOverFreshCapture(state, window);
+    }
+    return true;
+}
+
+void CancelFocusRefresh(PresentationState* state, HWND window) {
+    if (!state->FocusRefreshPending)
+        return;
+    KillTimer(window, kFocusRefreshTimerId);
+    state->FocusRefreshPending = false;
 }

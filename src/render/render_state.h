@@ -34,4 +34,5 @@ struct PresentationState {
     bool TimerArmed;              // false until the first accepted tick or activation
     DWORD LastAdvanceTick;        // FrameClockNow() at the timer's start, then the due time
                                   // of every advance
+    bool FocusRefreshPending;     // hidden after a focus loss, until the refresh timer's tick
 };

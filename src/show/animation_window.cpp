@@ -3,8 +3,7 @@
 // window's PresentationState is the one handed to its creation (slide_in.cpp).
 //
 // The window is never destroyed by the program: a finished window is hidden and disappears
-// with the process. The WM_DESTROY it receives while the show runs is the request, posted by
-// the last tick, to open the message window.
+// with the process.
 #include "show/animation_window.h"
 
 #include "present/focus_refresh.h"
@@ -21,6 +20,8 @@ namespace {
 // applied to the stage first. At the end of the list the last frame stays, or, in a package
 // with a message, the message window is requested.
 void AdvanceFrame(PresentationState* state, HWND window, UINT_PTR id) {
+    if (FinishFocusRefresh(state, window, id) || state->FocusRefreshPending)
+        return;
     if (id != state->TimerId || ArmOnFirstTick(state, window) || !state->FrameCursor ||
         !FrameDelayHasPassed(state))
         return;
@@ -35,7 +36,7 @@ void AdvanceFrame(PresentationState* state, HWND window, UINT_PTR id) {
     }
     // The posted request is handled before the repaint, which then finds no frame.
     state->FrameCursor = nullptr;
-    PostMessageA(window, WM_DESTROY, 0, 0);
+    PostMessageA(window, kOpenMessageWindowRequest, 0, 0);
     ReleaseFrame(state);
     InvalidateRect(window, nullptr, FALSE);
 }
@@ -56,7 +57,7 @@ LRESULT CALLBACK AnimationWindowProc(HWND window, UINT message, WPARAM wParam, L
         return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
     case WM_CREATE: StartFrameTimer(state, window); return 0;
-    case WM_DESTROY: OpenMessageWindow(window); return 0;
+    case kOpenMessageWindowRequest: OpenMessageWindow(window); return 0;
     case WM_ACTIVATE: RefreshPalette(state, window); return 0;
     case WM_KILLFOCUS: RefreshAfterFocusLoss(state, window, reinterpret_cast<HWND>(wParam)); return 0;
     case WM_PAINT: PaintFrame(state, window); return 0;

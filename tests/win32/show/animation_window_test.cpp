@@ -204,7 +204,7 @@ TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoo
     Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 4);
     EXPECT_NE(state.CurrentFrameDib, nullptr) << "the last frame was released";
-    EXPECT_FALSE(Pending(WM_DESTROY)) << "the message window was requested without a message";
+    EXPECT_FALSE(Pending(kOpenMessageWindowRequest)) << "the message window was requested without a message";
     EXPECT_EQ(state.TimerId, 0u);
     while (Pending(WM_TIMER)) {
     }
@@ -226,10 +226,10 @@ TEST_F(ShowWindowTest, EndOfTheListWithAMessageRequestsTheMessageWindowOnce) {
     Tick(state.TimerId);
     EXPECT_EQ(state.FrameCursor, nullptr);
     EXPECT_EQ(state.CurrentFrameDib, nullptr) << "the last frame was not released";
-    EXPECT_TRUE(Pending(WM_DESTROY)) << "no request for the message window";
-    EXPECT_FALSE(Pending(WM_DESTROY)) << "more than one request";
+    EXPECT_TRUE(Pending(kOpenMessageWindowRequest)) << "no request for the message window";
+    EXPECT_FALSE(Pending(kOpenMessageWindowRequest)) << "more than one request";
     Tick(state.TimerId);   // a tick before the request is handled finds no frame
-    EXPECT_FALSE(Pending(WM_DESTROY));
+    EXPECT_FALSE(Pending(kOpenMessageWindowRequest));
     EXPECT_EQ(EndShowCalls, 0);
 }
 
@@ -324,7 +324,7 @@ TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsI
 
     // A click queued behind the end-of-list request, and the request itself.
     AnimationWindowProc(window, WM_LBUTTONDOWN, 0, 0);
-    AnimationWindowProc(window, WM_DESTROY, 0, 0);
+    AnimationWindowProc(window, kOpenMessageWindowRequest, 0, 0);
     EXPECT_EQ(CountMessageWindows(), 1) << "a second message window was opened";
     EXPECT_EQ(shown->StageWindow, message);
     EXPECT_EQ(EndShowCalls, 0);
