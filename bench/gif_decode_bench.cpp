@@ -51,14 +51,14 @@ int ReadFromMemory(GifFileType* gif, GifByteType* out, int count) {
 
 // One load with each decoder; both answer the pixels of all frames, or -1 on failure.
 double LoadOurs(const Bytes& bytes, int* frames = nullptr) {
-    if (!GifLoadBytes(bytes.data(), bytes.size()))
+    LoadedGif gif = GifLoadBytes(bytes.data(), bytes.size());
+    if (!gif.FrameListHead)
         return -1;
     double pixels = 0;
     int count = 0;
-    for (FrameNode* node = FrameListHead; node; node = node->next, ++count)
+    for (FrameNode* node = gif.FrameListHead; node; node = node->next, ++count)
         pixels += double(node->image->width) * node->image->height;
-    FreeFrameList(FrameListHead);
-    FrameListHead = nullptr;
+    FreeLoadedGif(&gif);
     if (frames)
         *frames = count;
     return pixels;

@@ -1,8 +1,8 @@
 // libFuzzer entry point: the GIF loader on an arbitrary byte range. Besides the sanitizers'
 // checks, every loaded frame must be consistent: the list links both ways, and every index
 // stored in a raster is marked as seen and lies below the image's usedColourCount. Each
-// input is loaded twice, and both loads must give the same frames: the decoder's state is
-// module-level and must not carry anything from one load into the next.
+// input is loaded twice, and both loads must give the same frames: nothing may carry from
+// one load into the next.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -36,9 +36,10 @@ __attribute__((no_sanitize("coverage"))) void Mix(uint64_t* digest, int value) {
 // Loads the bytes, checks every frame and answers a digest of the frames.
 uint64_t LoadAndCheck(const uint8_t* data, size_t size) {
     uint64_t digest = 14695981039346656037u;
-    Mix(&digest, GifLoadBytes(data, size));
+    LoadedGif gif = GifLoadBytes(data, size);
+    Mix(&digest, gif.FrameListHead != nullptr);
     FrameNode* previous = nullptr;
-    for (FrameNode* node = FrameListHead; node; node = node->next) {
+    for (FrameNode* node = gif.FrameListHead; node; node = node->next) {
         if (node->previous != previous || !node->image ||
             !FrameIsConsistent(node->image, &digest))
             __builtin_trap();
@@ -50,8 +51,7 @@ uint64_t LoadAndCheck(const uint8_t* data, size_t size) {
             Mix(&digest, value);
         previous = node;
     }
-    FreeFrameList(FrameListHead);
-    FrameListHead = nullptr;
+    FreeLoadedGif(&gif);
     return digest;
 }
 

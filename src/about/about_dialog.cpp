@@ -2,26 +2,24 @@
 // that resizes the dialog around the packaged logo and moves it to the end cell, and the
 // command handler that closes it and releases the logo.
 //
-// Owns AboutDialogHandle and DefDlgReentry. The logo window (logo_window.cpp) plays the logo
-// on the shared rendering state; the layout arithmetic is about_layout.cpp's.
+// Owns DefDlgReentry. The AboutState belongs to whoever opened the dialog; the dialog keeps
+// it in DWLP_USER and hands it to the logo window (logo_window.cpp), which plays the logo on
+// its presentation. The layout arithmetic is about_layout.cpp's.
 #include "about/about_dialog.h"
 
 #include "about/about_layout.h"
 #include "about/about_state.h"
-#include "gif/gif_loader.h"
 #include "gif/showable_screen.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
 #include "render/render_api.h"
-#include "render/render_state.h"
 #include "resources/resource.h"
 #include "show/placement.h"
 #include "startup/package_state.h"
 
-HWND AboutDialogHandle;
 // Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc
 // again first; that inner call clears it and answers FALSE so the default processing runs.
-static int DefDlgReentry;
+static bool DefDlgReentry;
 
 namespace {
 
@@ -54,7 +52,7 @@ void SetDialogIcons(HWND dialog) {
 
 // Grows or shrinks the dialog by the logo's excess over the banner, moves it top-most to the
 // EndPlacement cell and moves its controls with it.
-AboutLayout LayOutAroundLogo(HWND dialog) {
+AboutLayout LayOutAroundLogo(HWND dialog, const ScreenDescriptorRecord& logo) {
     AboutLayoutInput in = {};
     RECT dialogRect = {};
     GetWindowRect(dialog, &dialogRect);
@@ -64,7 +62,7 @@ AboutLayout LayOutAroundLogo(HWND dialog) {
     in.okButton = ItemRect(dialog, IDOK);
     in.line = ItemRect(dialog, IDC_ABOUT_RULE);
     in.notice = ItemRect(dialog, IDC_ABOUT_LEGAL);
-    in.logo = {ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight};
+    in.logo = {logo.screenWidth, logo.screenHeight};
     in.dialogFrameX = GetSystemMetrics(SM_CXDLGFRAME);
     in.dialogFrameY = GetSystemMetrics(SM_CYDLGFRAME);
     in.captionHeight = GetSystemMetrics(SM_CYCAPTION);
@@ -83,36 +81,41 @@ AboutLayout LayOutAroundLogo(HWND dialog) {
 
 // Answers the dialog-procedure result of WM_INITDIALOG: FALSE when a logo was packaged but
 // cannot be played, after it has been released.
-INT_PTR InitAboutDialog(HWND dialog) {
-    AboutDialogHandle = dialog;
+INT_PTR InitAboutDialog(HWND dialog, AboutState* about) {
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(about));
+    about->AboutDialogHandle = dialog;
     SetDialogIcons(dialog);
     if (!PackageTrailer.logo.present)
         return TRUE;
-    if (!LogoFile || !GifLoader(LogoFile) || !FrameListHead ||
-        !ScreenIsShowable(ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight)) {
-        ReleaseAnimation();
+    PresentationState* state = &about->logo;
+    if (LogoFile)
+        state->gif = GifLoader(LogoFile);
+    const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
+    if (!state->gif.FrameListHead ||
+        !ScreenIsShowable(descriptor.screenWidth, descriptor.screenHeight)) {
+        ReleaseAnimation(state);
         return FALSE;
     }
-    const AboutLayout layout = LayOutAroundLogo(dialog);
+    const AboutLayout layout = LayOutAroundLogo(dialog, descriptor);
     SetFocus(GetDlgItem(dialog, IDOK));
-    BuildGlobalPalette();
-    LogoFrameRect = ToRECT(layout.logoFrame);
+    BuildGlobalPalette(state);
+    about->LogoFrameRect = ToRECT(layout.logoFrame);
 
-    FrameCursor = FrameListHead;
-    if (!PrepareFrame()) {
-        ReleaseAnimation();
+    state->FrameCursor = state->gif.FrameListHead;
+    if (!PrepareFrame(state)) {
+        ReleaseAnimation(state);
         return FALSE;
     }
     HWND logo = CreateWindowExA(0, kLogoClass, nullptr, WS_CHILD, layout.logoClient.x,
-                                layout.logoClient.y, ScreenDescriptor.screenWidth,
-                                ScreenDescriptor.screenHeight, dialog,
+                                layout.logoClient.y, descriptor.screenWidth,
+                                descriptor.screenHeight, dialog,
                                 reinterpret_cast<HMENU>(INT_PTR(IDC_ABOUT_LOGO)),
-                                ProgramInstance, nullptr);
-    StageWindow = logo;
+                                ProgramInstance, about);
+    state->StageWindow = logo;
     if (logo) {
         // The capture must lie exactly under the logo, and only the window itself knows where
         // that is: the dialog's frame may be wider than its frame metrics say.
-        GetWindowRect(logo, &WindowRect);
+        GetWindowRect(logo, &state->WindowRect);
         ShowWindow(logo, SW_SHOW);
         UpdateWindow(logo);   // the first paint: the capture of the screen under the logo
     }
@@ -123,20 +126,22 @@ INT_PTR InitAboutDialog(HWND dialog) {
 LRESULT AboutCommand(HWND dialog, int id) {
     if (id != IDOK && id != IDCANCEL)
         return 0;
+    AboutState* about = reinterpret_cast<AboutState*>(GetWindowLongPtrA(dialog, DWLP_USER));
     HWND logo = GetDlgItem(dialog, IDC_ABOUT_LOGO);
-    if (logo)
-        StopFrameTimer(logo);
-    ReleaseAnimation();
+    if (about && logo)
+        StopFrameTimer(&about->logo, logo);
+    if (about)
+        ReleaseAnimation(&about->logo);
     EndDialog(dialog, 1);
     return 1;
 }
 
 LRESULT AboutHandler(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return InitAboutDialog(dialog);
+    case WM_INITDIALOG: return InitAboutDialog(dialog, reinterpret_cast<AboutState*>(lParam));
     case WM_COMMAND: AboutCommand(dialog, LOWORD(wParam)); return 0;
     }
-    DefDlgReentry = 1;
+    DefDlgReentry = true;
     return DefDlgProcA(dialog, message, wParam, lParam);
 }
 
@@ -158,7 +163,7 @@ bool AnswersDirectly(UINT message) {
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (DefDlgReentry) {
-        DefDlgReentry = 0;
+        DefDlgReentry = false;
         return FALSE;
     }
     if (AnswersDirectly(message))

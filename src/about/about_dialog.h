@@ -3,4 +3,6 @@
 
 #include <windows.h>
 
+// The dialog's creation parameter (DialogBoxParam's last argument) is the AboutState
+// (about_state.h) it works on, which must outlive the dialog.
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

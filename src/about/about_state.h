@@ -1,9 +1,15 @@
-// State the About dialog and its logo window share while the dialog is open. Defined in
-// about_dialog.cpp and logo_window.cpp. Windows only.
+// AboutState: what the About dialog and its logo window share while the dialog is open. The
+// caller of the dialog owns it and hands it over as the dialog's creation parameter; the
+// dialog hands it on to the logo window. Windows only.
 #pragma once
 
 #include <windows.h>
 
-extern HWND AboutDialogHandle;   // the open dialog; the logo paint edges the logo on its DC
-extern int LogoCaptured;         // 1 once the logo's snapshot and stage are set up; never reset
-extern RECT LogoFrameRect;       // the logo window grown by 2 pixels, dialog client coordinates
+#include "render/render_state.h"
+
+struct AboutState {
+    PresentationState logo;    // the logo window's presentation; released when the dialog closes
+    HWND AboutDialogHandle;    // the open dialog; the logo paint edges the logo on its DC
+    bool LogoCaptured;         // once the logo's snapshot and stage are set up; never reset
+    RECT LogoFrameRect;        // the logo window grown by 2 pixels, dialog client coordinates
+};

@@ -4,13 +4,14 @@
 
 #include <windows.h>
 
-// Stops the frame timer, releases the animation and hides the window, runs the About
-// dialog when the package asks for it, stops the sound, deletes the temporary files and posts the quit message. Runs
-// once; later calls (a window's WM_DESTROY while the process ends) do nothing.
+// Stops the frame timer, releases the animation and hides the window; then, from the message
+// loop a moment later, runs the About dialog when the package asks for it, stops the sound,
+// deletes the temporary files and posts the quit message. Runs once; later calls (a
+// window's WM_DESTROY while the process ends) do nothing.
 void EndShow(HWND window);
-// Ends a show whose first or next window could not be built: the sound is stopped, the
-// temporary files are deleted, the animation released and the quit message posted, without
-// the About dialog. The one clean-up of every failed start and every failed message window.
+// Ends a show whose first or next window could not be built (the window has already released
+// what it loaded): the sound is stopped, the temporary files are deleted and the quit message
+// posted, without the About dialog. The one clean-up of every failed start and every failed message window.
 void AbandonShow();
 bool ShowHasEnded();
 // The session ends while the show runs, in whatever stage: the sound is stopped and the

@@ -1,12 +1,10 @@
 // Data sub-blocks and the code reader of the LZW layer.
 //
-// Owns: TerminatorSeen. An image's sub-blocks are joined into one block before decoding, so
-// that a code is read with one load wherever the sub-block boundaries fall.
+// Owns nothing between calls. An image's sub-blocks are joined into one block before
+// decoding, so that a code is read with one load wherever the sub-block boundaries fall.
 #include <cstdlib>
 
 #include "gif/lzw_decoder.h"
-
-int TerminatorSeen = 0;
 
 namespace {
 
@@ -31,7 +29,6 @@ size_t CountSubBlockBytes(const ReadPosition* pos) {
 
 int ReadSubBlock(ReadPosition* pos, uint8_t* buffer) {
     int length = TakeByte(pos);
-    TerminatorSeen = length == 0;
     TakeBytes(pos, buffer, length);
     return length;
 }

@@ -46,8 +46,6 @@ void FreeFrameImage(FrameImage* image) {
             std::free(image->columns[0]);
         std::free(image->columns);
     }
-    std::free(image->auxBlock);
-    std::free(image->sequence);
     std::free(image);
 }
 

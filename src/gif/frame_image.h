@@ -2,8 +2,7 @@
 // indices, with the colour table it was decoded with, its place on the logical screen,
 // its transparent index and its interlace flag.
 //
-// Owns: the raster block holding the columns, the column array, auxBlock and sequence of every FrameImage.
-// Does not own: brush and pattern (declared slots that nothing in the player fills).
+// Owns: the raster block holding the columns and the column array of every FrameImage.
 // Portable: no platform headers.
 #pragma once
 
@@ -23,15 +22,6 @@ struct FrameImage {
     int blue[256];
     int unseenMark[256];      // 1: no pixel with this index was delivered
     int transparentIndex;     // -1 for none
-    void* auxBlock;           // owned, released with the image; never filled here
-    int reserved;
-    FrameImage* brush;        // not owned; never set
-    FrameImage* pattern;      // not owned; never set
-    int brushMap[256];        // never filled
-    int patternMap[256];      // never filled
-    int sequenceLength;       // never set
-    int sequencePosition;     // never set
-    int* sequence;            // owned; never set
     int interlaced;           // 1 when the descriptor marks the image interlaced
 };
 

@@ -1,11 +1,9 @@
-// The one loaded frame list: FrameListHead and the release of a list.
+// The release of a frame list, and of a LoadedGif through it.
 //
-// Owns: FrameListHead and every FrameNode with its FrameImage.
+// Owns: nothing; every FrameNode with its FrameImage belongs to the LoadedGif it was loaded into.
 #include <cstdlib>
 
 #include "gif/gif_loader.h"
-
-FrameNode* FrameListHead = nullptr;
 
 void FreeFrameList(FrameNode* first) {
     while (first) {
@@ -14,4 +12,9 @@ void FreeFrameList(FrameNode* first) {
         std::free(first);
         first = next;
     }
+}
+
+void FreeLoadedGif(LoadedGif* gif) {
+    FreeFrameList(gif->FrameListHead);
+    gif->FrameListHead = nullptr;
 }

@@ -4,11 +4,11 @@
 
 #include "gif/file_mapping.h"
 
-int GifLoader(const PathChar* path) {
+LoadedGif GifLoader(const PathChar* path) {
     MappedFile mapped;
     if (!MapWholeFile(path, &mapped))
-        return 0;
-    int result = GifLoadBytes(mapped.data, mapped.size);
+        return LoadedGif{};
+    LoadedGif result = GifLoadBytes(mapped.data, mapped.size);
     UnmapWholeFile(&mapped);
     return result;
 }

@@ -1,9 +1,10 @@
-// The GIF stream parser and the one loaded frame list: ScreenDescriptor, the doubly linked
-// FrameNode list reached through FrameListHead, GifLoader and FreeFrameList.
+// The GIF stream parser and what it answers: a LoadedGif holding the ScreenDescriptor and the
+// doubly linked FrameNode list reached through FrameListHead; GifLoader, GifLoadBytes and
+// FreeLoadedGif.
 //
-// Owns: ScreenDescriptor, PendingControl, FrameListHead and every FrameNode with its image.
-// Whoever also makes drawing objects from a loaded list releases both together (the player's
-// ReleaseAnimation, render_api.h); this module knows nothing of them.
+// Owns nothing between calls: every load is a value of its own, and whoever holds it frees it
+// through FreeLoadedGif (the player's ReleaseAnimation, render_api.h, frees it together with
+// the drawing objects made from it). Loads do not share state, so two can be held at once.
 // Portable: no platform headers; the file is read through file_mapping.h.
 #pragma once
 
@@ -40,16 +41,19 @@ struct FrameNode {
     FrameNode* previous;
 };
 
-extern ScreenDescriptorRecord ScreenDescriptor;
-extern FrameControl PendingControl;
-extern FrameNode* FrameListHead;
+struct LoadedGif {
+    ScreenDescriptorRecord ScreenDescriptor;  // filled when the header was valid
+    FrameNode* FrameListHead;                 // first frame; null when none was loaded
+};
 
-// Loads a GIF file: 1 when at least one frame was loaded. Does not release a list that is
-// already loaded; callers load only when FrameListHead is none.
-int GifLoader(const PathChar* path);
+// Loads a GIF file. The answer holds at least one frame exactly when FrameListHead is set;
+// a file that cannot be read or whose header is not a GIF's gives an empty (all-zero) value.
+LoadedGif GifLoader(const PathChar* path);
 // The same on bytes already in memory (the file mapping hands its view to this).
-int GifLoadBytes(const uint8_t* data, size_t size);
+LoadedGif GifLoadBytes(const uint8_t* data, size_t size);
 
-// Frees every node from first on with its image. Freeing the loaded list leaves
-// FrameListHead to the caller.
+// Frees the frame list with every image and sets FrameListHead to null; a second call does
+// nothing.
+void FreeLoadedGif(LoadedGif* gif);
+// Frees every node from first on with its image.
 void FreeFrameList(FrameNode* first);

@@ -1,9 +1,9 @@
 // The GIF stream parser: the header, the logical screen descriptor with its global colour
 // table, and the blocks that follow, turned into the frame list by BuildFrameList.
 //
-// Owns: ScreenDescriptor, PendingControl and the load budget below (module-level; one load
-// at a time). Extensions other than the graphic control extension are skipped unread, so no
-// loop count is taken from the file.
+// Owns nothing between calls: the screen descriptor, the pending control and the load
+// budget of a load live in that load's LoadState. Extensions other than the graphic control
+// extension are skipped unread, so no loop count is taken from the file.
 #include <cstdlib>
 #include <cstring>
 
@@ -11,9 +11,6 @@
 #include "gif/gif_loader.h"
 #include "gif/lzw_decoder.h"
 #include "gif/read_position.h"
-
-ScreenDescriptorRecord ScreenDescriptor;
-FrameControl PendingControl;
 
 namespace {
 
@@ -30,14 +27,21 @@ namespace {
 constexpr size_t kLoadBudget = size_t(REELBOX_GIF_LOAD_BUDGET_MIB) << 20;
 constexpr size_t kColumnOverhead = sizeof(uint8_t*) + 32;
 
-size_t LoadCost;
+// One load's parse: the read position, the value being built, the graphic control that
+// applies to the next image, and the memory its frames have cost so far.
+struct LoadState {
+    ReadPosition pos;
+    LoadedGif gif;
+    FrameControl PendingControl;
+    size_t loadCost;
+};
 
-bool ChargeLoadBudget(int width, int height) {
+bool ChargeLoadBudget(LoadState* load, int width, int height) {
     size_t cost = sizeof(FrameImage) + sizeof(FrameNode) + size_t(width) * kColumnOverhead +
                   size_t(width) * size_t(height);
-    if (cost > kLoadBudget - LoadCost)
+    if (cost > kLoadBudget - load->loadCost)
         return false;
-    LoadCost += cost;
+    load->loadCost += cost;
     return true;
 }
 
@@ -57,13 +61,13 @@ int ReadColourTable(ReadPosition* pos, int count, uint8_t* red, uint8_t* green,
     return 1;
 }
 
-int ReadScreenHeader(ReadPosition* pos) {
+int ReadScreenHeader(ReadPosition* pos, ScreenDescriptorRecord* screen) {
     uint8_t header[6];
     TakeBytes(pos, header, 6);
     if (std::memcmp(header, "GIF", 3) != 0 ||
         (std::memcmp(header + 3, "87a", 3) != 0 && std::memcmp(header + 3, "89a", 3) != 0))
         return 0;
-    ScreenDescriptorRecord& s = ScreenDescriptor;
+    ScreenDescriptorRecord& s = *screen;
     s.screenWidth = ReadUnsigned16(pos);
     s.screenHeight = ReadUnsigned16(pos);
     int packed = TakeByte(pos);
@@ -77,7 +81,8 @@ int ReadScreenHeader(ReadPosition* pos) {
     return 1;
 }
 
-void ReadExtension(ReadPosition* pos, int label, int* transparentCandidate) {
+void ReadExtension(ReadPosition* pos, int label, FrameControl* control,
+                   int* transparentCandidate) {
     if (label == 0xF9) {
         // A first sub-block shorter than 4 bytes supplies zeros for the bytes it lacks; the
         // buffer is cleared first, and the sub-block reader never takes more than the
@@ -85,10 +90,10 @@ void ReadExtension(ReadPosition* pos, int label, int* transparentCandidate) {
         uint8_t block[256] = {0};
         int length = ReadSubBlock(pos, block);
         int packed = block[0];
-        PendingControl.disposal = (packed >> 2) & 7;
-        PendingControl.userInput = (packed >> 1) & 1;
-        PendingControl.delay = ReadLe16(block + 1);
-        PendingControl.hasTransparency = packed & 1;
+        control->disposal = (packed >> 2) & 7;
+        control->userInput = (packed >> 1) & 1;
+        control->delay = ReadLe16(block + 1);
+        control->hasTransparency = packed & 1;
         if (packed & 1)
             *transparentCandidate = block[3];
         if (length == 0)
@@ -97,8 +102,8 @@ void ReadExtension(ReadPosition* pos, int label, int* transparentCandidate) {
     SkipSubBlocks(pos);
 }
 
-FrameImage* ReadNextImage(ReadPosition* pos) {
-    TerminatorSeen = 0;
+FrameImage* ReadNextImage(LoadState* load) {
+    ReadPosition* pos = &load->pos;
     int transparentCandidate = -1;
     for (;;) {
         int introducer = TakeByte(pos);
@@ -107,7 +112,7 @@ FrameImage* ReadNextImage(ReadPosition* pos) {
         if (introducer == 0x2C)
             break;
         if (introducer == 0x21)
-            ReadExtension(pos, TakeByte(pos), &transparentCandidate);
+            ReadExtension(pos, TakeByte(pos), &load->PendingControl, &transparentCandidate);
         // Any other byte between blocks is skipped.
     }
 
@@ -116,7 +121,7 @@ FrameImage* ReadNextImage(ReadPosition* pos) {
     int width = ReadUnsigned16(pos);
     int height = ReadUnsigned16(pos);
     int packed = TakeByte(pos);
-    if (!ChargeLoadBudget(width, height))
+    if (!ChargeLoadBudget(load, width, height))
         return nullptr;
     FrameImage* image = CreateFrameImage(width, height);
     if (!image)
@@ -133,22 +138,21 @@ FrameImage* ReadNextImage(ReadPosition* pos) {
         ReadColourTable(pos, 2 << (packed & 7), red, green, blue);
         DecodeImage(image, pos, width, height, red, green, blue, image->interlaced);
     } else {
-        DecodeImage(image, pos, width, height, ScreenDescriptor.globalRed,
-                    ScreenDescriptor.globalGreen, ScreenDescriptor.globalBlue,
-                    image->interlaced);
+        const ScreenDescriptorRecord& screen = load->gif.ScreenDescriptor;
+        DecodeImage(image, pos, width, height, screen.globalRed, screen.globalGreen,
+                    screen.globalBlue, image->interlaced);
     }
     if (transparentCandidate != -1)
         SetTransparentIndex(image, transparentCandidate);
     return image;
 }
 
-FrameNode* BuildFrameList(ReadPosition* pos) {
+FrameNode* BuildFrameList(LoadState* load) {
     FrameNode* first = nullptr;
     FrameNode* last = nullptr;
-    LoadCost = 0;
-    while (PeekByte(pos) != 0x3B && PeekByte(pos) != 0) {
-        PendingControl = FrameControl{0, 0, 0, 0};
-        FrameImage* image = ReadNextImage(pos);
+    while (PeekByte(&load->pos) != 0x3B && PeekByte(&load->pos) != 0) {
+        load->PendingControl = FrameControl{0, 0, 0, 0};
+        FrameImage* image = ReadNextImage(load);
         if (!image)
             break;
         FrameNode* node = static_cast<FrameNode*>(std::malloc(sizeof(FrameNode)));
@@ -158,7 +162,7 @@ FrameNode* BuildFrameList(ReadPosition* pos) {
             return nullptr;
         }
         node->image = image;
-        node->control = PendingControl;
+        node->control = load->PendingControl;
         node->next = nullptr;
         node->previous = last;
         if (last)
@@ -172,10 +176,11 @@ FrameNode* BuildFrameList(ReadPosition* pos) {
 
 }  // namespace
 
-int GifLoadBytes(const uint8_t* data, size_t size) {
-    ReadPosition pos = {data, data + size};
-    if (!ReadScreenHeader(&pos))
-        return 0;
-    FrameListHead = BuildFrameList(&pos);
-    return FrameListHead != nullptr;
+LoadedGif GifLoadBytes(const uint8_t* data, size_t size) {
+    LoadState load = {};
+    load.pos = {data, data + size};
+    if (!ReadScreenHeader(&load.pos, &load.gif.ScreenDescriptor))
+        return LoadedGif{};
+    load.gif.FrameListHead = BuildFrameList(&load);
+    return load.gif;
 }

@@ -1,7 +1,7 @@
 // The LZW string table and the fill of one FrameImage.
 //
 // Owns: the LzwDecoder block below, one per DecodeImage call (allocated with the image's
-// row-major scratch raster and released before it returns), plus one kept for LzwNext.
+// row-major scratch raster and released before it returns).
 //
 // Every code falls into exactly one case: clear, end, known string (below nextCode), the
 // string-plus-its-first-value case (equal to nextCode), a code beyond nextCode, or corrupt.
@@ -13,14 +13,19 @@
 // A code beyond nextCode never occurs in a well-formed stream. It takes the previous string,
 // and the entries that follow it then refer to entries not yet made, whose meaning changes
 // when they are made later. From such a code on, the image is decoded by walking each string's
-// prefix chain through the live table (ExpandCode), exactly as the value-at-a-time decoder
-// does; strings there are bounded by the 8192-entry value stack (kLzwCorrupt beyond).
+// prefix chain through the live table (ExpandCode); strings there are bounded by the
+// 8192-entry value stack (kLzwCorrupt beyond).
 #include "gif/lzw_decoder.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
+
+// End results of chain walking; pixel values are 0 and up.
+constexpr int kLzwOutOfData = -1;    // the sub-blocks ran out before an end code
+constexpr int kLzwEndCode = -2;      // the end code was met
+constexpr int kLzwCorrupt = -999;    // a string longer than the value stack, or an impossible code
 
 constexpr int kTableSize = 4096;
 constexpr int kStackSize = 8192;
@@ -513,47 +518,6 @@ void FillRaster(LzwDecoderState* d, FrameImage* image, uint8_t* buffer, int widt
 LzwDecoderState* AllocateDecoder(size_t scratchBytes) {
     return static_cast<LzwDecoderState*>(std::malloc(sizeof(LzwDecoderState) + scratchBytes));
 }
-
-// The value-at-a-time decoder of LzwStart and LzwNext.
-LzwDecoderState* ValueDecoder;
-uint8_t* ValueStack;
-int ValueStackTop;
-
-}  // namespace
-
-int LzwStart(ReadPosition* pos, int minimumCodeSize) {
-    if (!ValueDecoder) {
-        ValueDecoder = AllocateDecoder(kStackSize);
-        if (!ValueDecoder) {
-            SkipSubBlocks(pos);
-            return 0;
-        }
-        ValueDecoder->reader.data = nullptr;
-        ValueStack = reinterpret_cast<uint8_t*>(ValueDecoder + 1);
-    }
-    LzwDecoderState* d = ValueDecoder;
-    ReleaseCodes(&d->reader);
-    GatherCodes(&d->reader, pos);
-    StartDecoder(d, minimumCodeSize < kLargestMinimumCodeSize ? minimumCodeSize
-                                                              : kLargestMinimumCodeSize);
-    PrepareChainTable(d);
-    ValueStackTop = 0;
-    return 0;
-}
-
-int LzwNext(ReadPosition*) {
-    if (!ValueDecoder)
-        return kLzwOutOfData;
-    if (ValueStackTop > 0)
-        return ValueStack[--ValueStackTop];
-    int values = ExpandNextCode(ValueDecoder, ValueStack);
-    if (values < 0)
-        return values;
-    ValueStackTop = values - 1;
-    return ValueStack[ValueStackTop];
-}
-
-namespace {
 
 // The colour table as the image keeps it, one int per component.
 void CopyColours(int* __restrict to, const uint8_t* __restrict from) {

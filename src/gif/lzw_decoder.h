@@ -1,10 +1,9 @@
 // The LZW layer of the GIF decoder: data sub-blocks, variable-width codes, the string table,
 // and the fill of one FrameImage in plain or interlaced row order.
 //
-// Owns: TerminatorSeen (code_reader.cpp). The decoder's tables and code reader live in a
-// block that DecodeImage allocates for each image and releases before it returns, so only
-// the caller's image outlives a decode; LzwStart and LzwNext keep one such block for the
-// value-at-a-time interface.
+// Owns nothing between calls: the decoder's tables and code reader live in a block that
+// DecodeImage allocates for each image and releases before it returns, so only the caller's
+// image outlives a decode.
 // Portable: no platform headers.
 #pragma once
 
@@ -14,14 +13,6 @@
 
 #include "gif/frame_image.h"
 #include "gif/read_position.h"
-
-// End results of LzwNext; pixel values are 0 and up.
-constexpr int kLzwOutOfData = -1;    // the sub-blocks ran out before an end code
-constexpr int kLzwEndCode = -2;      // the end code was met
-constexpr int kLzwCorrupt = -999;    // a string longer than the value stack, or an impossible code
-
-// 1 when the most recent ReadSubBlock read a block terminator (a sub-block of length 0).
-extern int TerminatorSeen;
 
 // Reads one data sub-block into buffer (at least 255 bytes) and answers its length 0..255.
 int ReadSubBlock(ReadPosition* pos, uint8_t* buffer);
@@ -54,13 +45,6 @@ inline int ReadCode(CodeReader* reader, int width) {
     reader->bitPosition += size_t(width);
     return code;
 }
-
-// Starts the value-at-a-time decoder on the image data at pos, just after the minimum code
-// size byte. All of the image's sub-blocks are read here, so pos ends after their terminator.
-int LzwStart(ReadPosition* pos, int minimumCodeSize);
-// The next pixel value (its low 8 bits), or kLzwOutOfData, kLzwEndCode or kLzwCorrupt; once an
-// end result has been answered it is answered again.
-int LzwNext(ReadPosition* pos);
 
 // Decodes the image data at pos (the LZW minimum code size byte and the data sub-blocks) into
 // image, whose size must be width x height. red, green and blue are 256-entry colour tables.

@@ -132,27 +132,24 @@ void CheckTextCaption(const uint8_t* bytes, const PackageTrailerRecord& trailer,
 void CheckGif(const uint8_t* bytes, size_t size, const char* what, bool isAnimation,
               std::vector<Finding>* findings) {
     const GifOutline outline = OutlineGif(bytes, size);
-    // The decoder keeps one frame list in module state; the check borrows it and gives it back.
-    FrameNode* const previous = FrameListHead;
-    FrameListHead = nullptr;
-    const int loaded = GifLoadBytes(bytes, size);
+    LoadedGif gif = GifLoadBytes(bytes, size);
+    const bool loaded = gif.FrameListHead != nullptr;
     int frames = 0, delayZero = 0;
     long long playingMs = 0;
-    for (FrameNode* node = loaded ? FrameListHead : nullptr; node; node = node->next) {
+    for (FrameNode* node = gif.FrameListHead; node; node = node->next) {
         ++frames;
         playingMs += 10LL * node->control.delay;
         if (node->control.delay == 0)
             ++delayZero;
     }
-    FreeFrameList(FrameListHead);
-    FrameListHead = previous;
+    FreeLoadedGif(&gif);
 
     if (!outline.valid || !loaded) {
         Add(findings, kFindingError,
             Format("%s: the player's GIF decoder loads no frame from it", what));
         return;
     }
-    const int width = ScreenDescriptor.screenWidth, height = ScreenDescriptor.screenHeight;
+    const int width = gif.ScreenDescriptor.screenWidth, height = gif.ScreenDescriptor.screenHeight;
     Add(findings, kFindingFact,
         Format("%s: %d x %d, %d frame%s, %lld.%02lld s per pass", what, width, height, frames,
                frames == 1 ? "" : "s", playingMs / 1000, playingMs % 1000 / 10));

@@ -5,28 +5,58 @@
 #include "present/display_bitmap.h"
 #include "present/frame_timer.h"
 #include "render/render_api.h"
-#include "render/render_state.h"
 
 // Realises the frame's palette in the window's context and repaints; an activation also
 // arms the timer.
-void RefreshPalette(HWND window) {
+void RefreshPalette(PresentationState* state, HWND window) {
     HDC dc = GetDC(window);
-    HPALETTE previous = SelectAndRealisePalette(dc, ActivePalette);
+    HPALETTE previous = SelectAndRealisePalette(dc, state->ActivePalette);
     InvalidateRect(window, nullptr, FALSE);
     RestorePalette(dc, previous, kRestoreAsBackground);
-    TimerArmed = 1;
+    state->TimerArmed = true;
     if (dc)
         ReleaseDC(window, dc);
 }
 
-// Hides the window long enough for what lies behind it to repaint, captures that afresh and
-// shows the window again over it. A failed capture keeps the previous snapshot and stage.
-void RefreshAfterFocusLoss(HWND window, HWND gainingFocus) {
-    if (!IsWindowVisible(window) || gainingFocus == window)
+namespace {
+
+// Captures what now lies under the window and shows the window again over it. A failed
+// capture keeps the previous snapshot and stage.
+void ShowOverFreshCapture(PresentationState* state, HWND window) {
+    if (ReplaceBitmap(&state->BackgroundSnapshot,
+                      CaptureScreenRect(&state->WindowRect, state->ActivePalette)))
+        StageFromSnapshot(state);
+    ShowWindow(window, SW_SHOW);
+}
+
+}  // namespace
+
+// Hides the window long enough for what lies behind it to repaint; the refresh timer's tick
+// captures that afresh and shows the window again over it.
+void RefreshAfterFocusLoss(PresentationState* state, HWND window, HWND gainingFocus) {
+    if (!IsWindowVisible(window) || gainingFocus == window || state->FocusRefreshPending)
         return;
     ShowWindow(window, SW_HIDE);
-    Sleep(1000);
-    if (ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, ActivePalette)))
-        StageFromSnapshot();
-    ShowWindow(window, SW_SHOW);
+    state->FocusRefreshPending =
+        SetTimer(window, kFocusRefreshTimerId, kFocusRefreshHiddenMs, nullptr) != 0;
+    if (!state->FocusRefreshPending)
+        ShowOverFreshCapture(state, window);
+}
+
+bool FinishFocusRefresh(PresentationState* state, HWND window, UINT_PTR timerId) {
+    if (timerId != kFocusRefreshTimerId)
+        return false;
+    KillTimer(window, kFocusRefreshTimerId);
+    if (state->FocusRefreshPending) {
+        state->FocusRefreshPending = false;
+        ShowOverFreshCapture(state, window);
+    }
+    return true;
+}
+
+void CancelFocusRefresh(PresentationState* state, HWND window) {
+    if (!state->FocusRefreshPending)
+        return;
+    KillTimer(window, kFocusRefreshTimerId);
+    state->FocusRefreshPending = false;
 }

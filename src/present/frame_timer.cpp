@@ -1,13 +1,12 @@
-// FrameTimer and its pacing state, shared by whichever window presents (see frame_timer.h).
+// FrameTimer and its pacing, kept in the presentation of whichever window presents (see
+// frame_timer.h).
+//
+// Owns: FrameClockSource, the clock the tests may replace.
 #include "present/frame_timer.h"
 
 #include <mmsystem.h>
 
 #include "render/render_api.h"
-
-UINT_PTR TimerId;
-int TimerArmed;
-DWORD LastAdvanceTick;
 
 static DWORD (*FrameClockSource)() = nullptr;
 
@@ -19,42 +18,42 @@ void SetFrameClockSource(DWORD (*source)()) {
     FrameClockSource = source;
 }
 
-void StartFrameTimer(HWND window) {
-    TimerId = 0;
-    TimerArmed = 0;
-    TimerId = SetTimer(window, kFrameTimerId, kFrameTimerPeriod, nullptr);
-    LastAdvanceTick = FrameClockNow();
+void StartFrameTimer(PresentationState* state, HWND window) {
+    state->TimerArmed = false;
+    state->TimerId = SetTimer(window, kFrameTimerId, kFrameTimerPeriod, nullptr);
+    state->LastAdvanceTick = FrameClockNow();
 }
 
-void StopFrameTimer(HWND window) {
-    if (TimerId != 0)
-        KillTimer(window, TimerId);
-    TimerId = 0;
+void StopFrameTimer(PresentationState* state, HWND window) {
+    if (state->TimerId != 0)
+        KillTimer(window, state->TimerId);
+    state->TimerId = 0;
 }
 
-bool ArmOnFirstTick(HWND window) {
-    if (TimerArmed > 0)
+bool ArmOnFirstTick(PresentationState* state, HWND window) {
+    if (state->TimerArmed)
         return false;
-    TimerArmed = 1;
+    state->TimerArmed = true;
     InvalidateRect(window, nullptr, FALSE);
     return true;
 }
 
-bool FrameDelayHasPassed() {
+bool FrameDelayHasPassed(PresentationState* state) {
     DWORD now = FrameClockNow();
-    DWORD delay = 10u * DWORD(unsigned(FrameCursor->control.delay));
-    if (now >= LastAdvanceTick && now - LastAdvanceTick < delay)
+    DWORD delay = 10u * DWORD(unsigned(state->FrameCursor->control.delay));
+    DWORD& last = state->LastAdvanceTick;
+    if (now >= last && now - last < delay)
         return false;
-    if (now < LastAdvanceTick || now - LastAdvanceTick - delay > kFrameResyncMs)
-        LastAdvanceTick = now;
+    if (now < last || now - last - delay > kFrameResyncMs)
+        last = now;
     else
-        LastAdvanceTick += delay;
+        last += delay;
     return true;
 }
 
-void ChangeFrame(HWND window, FrameNode* next) {
-    FrameCursor = next;
-    ReleaseFrame();
-    PrepareFrame();
+void ChangeFrame(PresentationState* state, HWND window, FrameNode* next) {
+    state->FrameCursor = next;
+    ReleaseFrame(state);
+    PrepareFrame(state);
     InvalidateRect(window, nullptr, FALSE);
 }

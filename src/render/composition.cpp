@@ -2,7 +2,7 @@
 // client-sized composite, which ComposeFrame hands to its caller and the paint form copies
 // onto the window in one copy, so the stage is never seen without its frame.
 //
-// Owns: nothing long-lived; StageBitmap and the current frame are only read.
+// Owns: nothing long-lived; the presentation's StageBitmap and current frame are only read.
 //
 // A frame that cannot be drawn (no current frame, its FrameDib failed to build, an own
 // table without colours, or no pixels) leaves the composite showing the stage alone: the
@@ -12,17 +12,17 @@
 
 namespace {
 
-bool CurrentFrameIsDrawable() {
-    if (!FrameCursor || !FrameCursor->image || !CurrentFrameDib)
+bool CurrentFrameIsDrawable(const PresentationState* state) {
+    if (!state->FrameCursor || !state->FrameCursor->image || !state->CurrentFrameDib)
         return false;
-    const FrameImage* frame = FrameCursor->image;
+    const FrameImage* frame = state->FrameCursor->image;
     if (frame->width <= 0 || frame->height <= 0)
         return false;
-    const BITMAPINFOHEADER* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(CurrentFrameDib));
+    const BITMAPINFOHEADER* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(state->CurrentFrameDib));
     if (!header)
         return false;
     const bool hasColours = header->biClrUsed != 0;
-    GlobalUnlock(CurrentFrameDib);
+    GlobalUnlock(state->CurrentFrameDib);
     return hasColours;
 }
 
@@ -36,20 +36,20 @@ struct Composite {
 };
 
 // Puts the frame, drawn 1:1 into its own bitmap, onto Out at the shifted frame position.
-void DrawFrameOnto(HDC windowDc, HDC out, int dx, int dy) {
-    const FrameImage* frame = FrameCursor->image;
+void DrawFrameOnto(const PresentationState* state, HDC windowDc, HDC out, int dx, int dy) {
+    const FrameImage* frame = state->FrameCursor->image;
     HDC frameDc = CreateCompatibleDC(windowDc);
     HBITMAP frameBitmap = CreateCompatibleBitmap(windowDc, frame->width, frame->height);
     if (frameDc && frameBitmap) {
         HGDIOBJ previous = SelectObject(frameDc, frameBitmap);
-        HPALETTE replaced = SelectAndRealisePalette(frameDc, ActivePalette);
+        HPALETTE replaced = SelectAndRealisePalette(frameDc, state->ActivePalette);
         RECT whole = {0, 0, frame->width, frame->height};
-        DrawDib(frameDc, &whole, CurrentFrameDib, &whole, nullptr);
+        DrawDib(frameDc, &whole, state->CurrentFrameDib, &whole, nullptr);
         const int x = frame->left + dx;
         const int y = frame->top + dy;
-        if (FrameHasTransparency) {
+        if (state->FrameHasTransparency) {
             SelectObject(frameDc, previous);  // TransparentBlit selects the bitmap itself
-            TransparentBlit(out, frameBitmap, x, y, ActivePalette, frame);
+            TransparentBlit(out, frameBitmap, x, y, state->ActivePalette, frame);
         } else {
             BitBlt(out, x, y, frame->width, frame->height, frameDc, 0, 0, SRCCOPY);
             SelectObject(frameDc, previous);
@@ -63,7 +63,8 @@ void DrawFrameOnto(HDC windowDc, HDC out, int dx, int dy) {
 }
 
 // Builds the stage with the current frame over it; false when no composite could be made.
-bool BuildComposite(HDC windowDc, HWND window, int dx, int dy, Composite* c) {
+bool BuildComposite(const PresentationState* state, HDC windowDc, HWND window, int dx, int dy,
+                    Composite* c) {
     *c = {};
     GetClientRect(window, &c->client);
     const int width = c->client.right - c->client.left;
@@ -79,10 +80,10 @@ bool BuildComposite(HDC windowDc, HWND window, int dx, int dy, Composite* c) {
         return false;
     }
     c->outPrevious = SelectObject(c->out, c->bitmap);
-    c->outPaletteReplaced = SelectAndRealisePalette(c->out, ActivePalette);
+    c->outPaletteReplaced = SelectAndRealisePalette(c->out, state->ActivePalette);
 
-    HDC stageDc = StageBitmap ? CreateCompatibleDC(windowDc) : nullptr;
-    HGDIOBJ stagePrevious = stageDc ? SelectObject(stageDc, StageBitmap) : nullptr;
+    HDC stageDc = state->StageBitmap ? CreateCompatibleDC(windowDc) : nullptr;
+    HGDIOBJ stagePrevious = stageDc ? SelectObject(stageDc, state->StageBitmap) : nullptr;
     if (stagePrevious)
         BitBlt(c->out, 0, 0, width, height, stageDc, 0, 0, SRCCOPY);
     else
@@ -92,21 +93,21 @@ bool BuildComposite(HDC windowDc, HWND window, int dx, int dy, Composite* c) {
     if (stageDc)
         DeleteDC(stageDc);
 
-    if (CurrentFrameIsDrawable())
-        DrawFrameOnto(windowDc, c->out, dx, dy);
+    if (CurrentFrameIsDrawable(state))
+        DrawFrameOnto(state, windowDc, c->out, dx, dy);
     return true;
 }
 
 }  // namespace
 
-ComposedPicture ComposeFrame(HWND window, int dx, int dy) {
+ComposedPicture ComposeFrame(const PresentationState* state, HWND window, int dx, int dy) {
     ComposedPicture picture = {nullptr, nullptr};
     HDC windowDc = GetDC(window);
     if (!windowDc)
         return picture;
     Composite c;
-    if (BuildComposite(windowDc, window, dx, dy, &c)) {
-        HPALETTE replaced = SelectAndRealisePalette(windowDc, ActivePalette);
+    if (BuildComposite(state, windowDc, window, dx, dy, &c)) {
+        HPALETTE replaced = SelectAndRealisePalette(windowDc, state->ActivePalette);
         RestorePalette(windowDc, replaced, kRestoreAsBackground);
         // The composite and ActivePalette stay selected in the returned context.
         picture.dc = c.out;
@@ -127,11 +128,11 @@ void ReleaseComposedPicture(ComposedPicture* picture) {
     }
 }
 
-void PaintComposedFrame(HDC paintDc, HWND window) {
+void PaintComposedFrame(const PresentationState* state, HDC paintDc, HWND window) {
     Composite c;
-    if (!BuildComposite(paintDc, window, 0, 0, &c))
+    if (!BuildComposite(state, paintDc, window, 0, 0, &c))
         return;
-    HPALETTE paintReplaced = SelectAndRealisePalette(paintDc, ActivePalette);
+    HPALETTE paintReplaced = SelectAndRealisePalette(paintDc, state->ActivePalette);
     BitBlt(paintDc, 0, 0, c.client.right - c.client.left, c.client.bottom - c.client.top, c.out,
            0, 0, SRCCOPY);
     RestorePalette(c.out, c.outPaletteReplaced, kRestoreAsBackground);

@@ -2,13 +2,12 @@
 //
 // Owns: nothing long-lived; a FrameDib belongs to whoever asked for it. The bytes of a
 // FrameDib are laid out by dib_layout.cpp; this file only allocates the movable block.
-#include "gif/gif_loader.h"
 #include "render/dib_layout.h"
 #include "render/render_api.h"
 
-HGLOBAL BuildFrameDib(const FrameImage* frame) {
+HGLOBAL BuildFrameDib(const FrameImage* frame, const ScreenDescriptorRecord& screen) {
     FrameDibLayout layout;
-    if (!ComputeFrameDibLayout(frame, ScreenDescriptor, &layout))
+    if (!ComputeFrameDibLayout(frame, screen, &layout))
         return nullptr;
     HGLOBAL dib = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, layout.totalBytes);
     if (!dib)
@@ -18,7 +17,7 @@ HGLOBAL BuildFrameDib(const FrameImage* frame) {
         GlobalFree(dib);
         return nullptr;
     }
-    WriteFrameDib(frame, ScreenDescriptor, layout, bytes);
+    WriteFrameDib(frame, screen, layout, bytes);
     GlobalUnlock(dib);
     return dib;
 }

@@ -1,5 +1,5 @@
-// ReleaseAnimation: the loaded frame list and the long-lived drawing objects made from it,
-// released together. ReleaseDrawingObjects frees the objects after the list; each is
+// ReleaseAnimation: a presentation's frame list and the long-lived drawing objects made from
+// it, released together. ReleaseDrawingObjects frees the objects after the list; each is
 // released only when set and set to null, so a second call does nothing.
 //
 // Also clears FrameCursor, which pointed into the freed list.
@@ -26,25 +26,22 @@ void DeletePalette(HPALETTE* palette) {
 
 }  // namespace
 
-void ReleaseDrawingObjects() {
+void ReleaseDrawingObjects(PresentationState* state) {
     // The list the cursor pointed into has just been freed.
-    FrameCursor = nullptr;
-    DeletePalette(&GlobalPalette);
-    DeletePalette(&FramePalette);
-    ActivePalette = nullptr;
-    if (CurrentFrameDib) {
-        GlobalFree(CurrentFrameDib);
-        CurrentFrameDib = nullptr;
+    state->FrameCursor = nullptr;
+    DeletePalette(&state->GlobalPalette);
+    DeletePalette(&state->FramePalette);
+    state->ActivePalette = nullptr;
+    if (state->CurrentFrameDib) {
+        GlobalFree(state->CurrentFrameDib);
+        state->CurrentFrameDib = nullptr;
     }
-    DeleteBitmap(&BackgroundSnapshot);
-    DeleteBitmap(&FullScreenSnapshot);
-    DeleteBitmap(&StageBitmap);
+    DeleteBitmap(&state->BackgroundSnapshot);
+    DeleteBitmap(&state->FullScreenSnapshot);
+    DeleteBitmap(&state->StageBitmap);
 }
 
-void ReleaseAnimation() {
-    if (FrameListHead) {
-        FreeFrameList(FrameListHead);
-        FrameListHead = nullptr;
-    }
-    ReleaseDrawingObjects();
+void ReleaseAnimation(PresentationState* state) {
+    FreeLoadedGif(&state->gif);
+    ReleaseDrawingObjects(state);
 }

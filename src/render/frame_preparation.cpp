@@ -1,5 +1,6 @@
-// The current frame's drawing objects: CurrentFrameDib, FramePalette, ActivePalette and
-// FrameHasTransparency for the frame at FrameCursor, made once per frame change.
+// A presentation's current frame's drawing objects: CurrentFrameDib, FramePalette,
+// ActivePalette and FrameHasTransparency for the frame at FrameCursor, made once per frame
+// change.
 //
 // Owns: CurrentFrameDib and FramePalette between frame changes. ActivePalette only ever
 // names GlobalPalette or FramePalette and is cleared whenever the palette it names goes.
@@ -8,49 +9,50 @@
 
 namespace {
 
-void DeleteFramePalette() {
-    if (!FramePalette)
+void DeleteFramePalette(PresentationState* state) {
+    if (!state->FramePalette)
         return;
-    if (ActivePalette == FramePalette)
-        ActivePalette = nullptr;
-    DeleteObject(FramePalette);
-    FramePalette = nullptr;
+    if (state->ActivePalette == state->FramePalette)
+        state->ActivePalette = nullptr;
+    DeleteObject(state->FramePalette);
+    state->FramePalette = nullptr;
 }
 
-void FreeCurrentFrameDib() {
-    if (!CurrentFrameDib)
+void FreeCurrentFrameDib(PresentationState* state) {
+    if (!state->CurrentFrameDib)
         return;
-    GlobalFree(CurrentFrameDib);
-    CurrentFrameDib = nullptr;
+    GlobalFree(state->CurrentFrameDib);
+    state->CurrentFrameDib = nullptr;
 }
 
 }  // namespace
 
-int PrepareFrame() {
-    if (!FrameCursor || !FrameCursor->image)
+int PrepareFrame(PresentationState* state) {
+    if (!state->FrameCursor || !state->FrameCursor->image)
         return 0;
-    const FrameImage* frame = FrameCursor->image;
-    FreeCurrentFrameDib();
-    DeleteFramePalette();
+    const FrameImage* frame = state->FrameCursor->image;
+    FreeCurrentFrameDib(state);
+    DeleteFramePalette(state);
 
-    CurrentFrameDib = BuildFrameDib(frame);
-    if (!CurrentFrameDib)
+    const ScreenDescriptorRecord& screen = state->gif.ScreenDescriptor;
+    state->CurrentFrameDib = BuildFrameDib(frame, screen);
+    if (!state->CurrentFrameDib)
         return 0;
     if (frame->usesGlobalTable) {
-        ActivePalette = GlobalPalette;
-    } else if (FrameDibColourCount(frame, ScreenDescriptor) > 0) {
-        FramePalette = PaletteFromDib(CurrentFrameDib);
-        ActivePalette = FramePalette;
+        state->ActivePalette = state->GlobalPalette;
+    } else if (FrameDibColourCount(frame, screen) > 0) {
+        state->FramePalette = PaletteFromDib(state->CurrentFrameDib);
+        state->ActivePalette = state->FramePalette;
     } else {
         // An own table without colours: the DIB has no table to build a palette from, and
         // the frame is not drawn (the window shows the stage alone).
-        ActivePalette = nullptr;
+        state->ActivePalette = nullptr;
     }
-    FrameHasTransparency = frame->transparentIndex == -1 ? 0 : 1;
+    state->FrameHasTransparency = frame->transparentIndex != -1;
     return 1;
 }
 
-void ReleaseFrame() {
-    DeleteFramePalette();
-    FreeCurrentFrameDib();
+void ReleaseFrame(PresentationState* state) {
+    DeleteFramePalette(state);
+    FreeCurrentFrameDib(state);
 }

@@ -1,10 +1,9 @@
-// Logical palettes: one from a packed DIB's colour table, and GlobalPalette from the
-// loaded GIF's global colour table.
+// Logical palettes: one from a packed DIB's colour table, and a presentation's GlobalPalette
+// from its GIF's global colour table.
 //
 // Owns: GlobalPalette's creation (ReleaseDrawingObjects deletes it). A palette made by
 // PaletteFromDib belongs to the caller. The LOGPALETTE record is built in a temporary
 // movable block that is freed as soon as the palette exists.
-#include "gif/gif_loader.h"
 #include "render/render_api.h"
 
 namespace {
@@ -67,26 +66,27 @@ HPALETTE PaletteFromDib(HGLOBAL dib) {
     return palette;
 }
 
-int BuildGlobalPalette() {
-    const WORD count = WORD(ScreenDescriptor.globalColourCount);
-    if (!ScreenDescriptor.hasGlobalTable || count == 0)
+int BuildGlobalPalette(PresentationState* state) {
+    const ScreenDescriptorRecord& screen = state->gif.ScreenDescriptor;
+    const WORD count = WORD(screen.globalColourCount);
+    if (!screen.hasGlobalTable || count == 0)
         return 0;
     HGLOBAL block;
     LOGPALETTE* record = LockNewPaletteRecord(&block, count);
     if (!record)
         return 0;
     for (WORD i = 0; i < count && i < 256; ++i) {
-        record->palPalEntry[i].peRed = ScreenDescriptor.globalRed[i];
-        record->palPalEntry[i].peGreen = ScreenDescriptor.globalGreen[i];
-        record->palPalEntry[i].peBlue = ScreenDescriptor.globalBlue[i];
+        record->palPalEntry[i].peRed = screen.globalRed[i];
+        record->palPalEntry[i].peGreen = screen.globalGreen[i];
+        record->palPalEntry[i].peBlue = screen.globalBlue[i];
         record->palPalEntry[i].peFlags = 0;
     }
     // A palette that replaces an earlier one must not leak it, and the alias must follow.
-    HPALETTE previous = GlobalPalette;
-    GlobalPalette = CreateAndFreeRecord(block, record);
+    HPALETTE previous = state->GlobalPalette;
+    state->GlobalPalette = CreateAndFreeRecord(block, record);
     if (previous) {
-        if (ActivePalette == previous)
-            ActivePalette = GlobalPalette;
+        if (state->ActivePalette == previous)
+            state->ActivePalette = state->GlobalPalette;
         DeleteObject(previous);
     }
     return 1;

@@ -1,7 +1,7 @@
 // The rendering operations the presenting windows call: frames to packed DIBs and
 // palettes, screen capture, the stage and its disposal methods, the current frame's
 // preparation, mask-based transparent drawing and the off-screen composition of stage and
-// frame. The state they work on is in render_state.h. Windows only.
+// frame. They work on the presentation state they are handed (render_state.h). Windows only.
 //
 // Every operation answers 1/0, a handle or null. What an operation returns belongs to the
 // caller; GDI objects made inside an operation are deleted before it returns.
@@ -13,9 +13,9 @@
 #include "render/render_state.h"
 
 // --- DIB conversion (dib_conversion.cpp) ---
-// A FrameDib of the frame in movable, zero-initialised global memory (free with
-// GlobalFree); null for a null frame or when memory runs out.
-HGLOBAL BuildFrameDib(const FrameImage* frame);
+// A FrameDib of the frame, whose global table is the screen's, in movable, zero-initialised
+// global memory (free with GlobalFree); null for a null frame or when memory runs out.
+HGLOBAL BuildFrameDib(const FrameImage* frame, const ScreenDescriptorRecord& screen);
 // Inspection of a locked packed DIB.
 WORD DibColourCount(const BITMAPINFOHEADER* header);
 WORD DibColourTableSize(const BITMAPINFOHEADER* header);
@@ -39,7 +39,7 @@ void RestorePalette(HDC dc, HPALETTE replaced, PaletteRestore restore);
 // The palette of a packed DIB's colour table (delete with DeleteObject); null when none.
 HPALETTE PaletteFromDib(HGLOBAL dib);
 // Sets GlobalPalette from the ScreenDescriptor's global table; 0 when there is none.
-int BuildGlobalPalette();
+int BuildGlobalPalette(PresentationState* state);
 
 // --- Screen capture (screen_capture.cpp) ---
 // A display-compatible bitmap of the screen rectangle; null for a null rectangle or on
@@ -48,15 +48,15 @@ HBITMAP CaptureScreenRect(const RECT* rect, HPALETTE palette);
 HBITMAP CaptureScreen(HPALETTE palette);
 
 // --- Stage and disposal (stage.cpp) ---
-void StageFromSnapshot();
-void StageFromWindow(HWND window);
+void StageFromSnapshot(PresentationState* state);
+void StageFromWindow(PresentationState* state, HWND window);
 // The stage after the frame at FrameCursor leaves with this disposal method.
-void ApplyDisposal(int disposal);
+void ApplyDisposal(PresentationState* state, int disposal);
 
 // --- Frame preparation (frame_preparation.cpp) ---
 // Builds CurrentFrameDib and the palette of the frame at FrameCursor; 1 on success.
-int PrepareFrame();
-void ReleaseFrame();
+int PrepareFrame(PresentationState* state);
+void ReleaseFrame(PresentationState* state);
 
 // --- Transparent drawing (transparent_blit.cpp) ---
 // Draws the frame bitmap (the frame drawn 1:1, selected into no context) at (x, y) of the
@@ -73,17 +73,17 @@ struct ComposedPicture {
 };
 // The stage with the current frame drawn at (left + dx, top + dy); both members null on
 // failure. Release with ReleaseComposedPicture.
-ComposedPicture ComposeFrame(HWND window, int dx, int dy);
+ComposedPicture ComposeFrame(const PresentationState* state, HWND window, int dx, int dy);
 // Deletes the picture's context, then its bitmap; a released picture is left empty.
 void ReleaseComposedPicture(ComposedPicture* picture);
 // The paint form: composes off-screen and copies the result onto the paint context in one
 // copy. Called between BeginPaint and EndPaint.
-void PaintComposedFrame(HDC paintDc, HWND window);
+void PaintComposedFrame(const PresentationState* state, HDC paintDc, HWND window);
 
 // --- Release of the animation (drawing_objects.cpp) ---
-// Frees the loaded frame list and every drawing object made from it; a second call does
-// nothing.
-void ReleaseAnimation();
-// Deletes the drawing objects that belong to the loaded list (palettes, the frame's DIB,
-// snapshots, stage) and clears FrameCursor.
-void ReleaseDrawingObjects();
+// Frees the presentation's frame list and every drawing object made from it; a second call
+// does nothing.
+void ReleaseAnimation(PresentationState* state);
+// Deletes the presentation's drawing objects (palettes, the frame's DIB, snapshots, stage)
+// and clears FrameCursor.
+void ReleaseDrawingObjects(PresentationState* state);

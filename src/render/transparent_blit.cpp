@@ -84,7 +84,7 @@ void TransparentBlit(HDC destination, HBITMAP frameBitmap, int x, int y, HPALETT
     Layer mem = MakeLayer(destination, CreateCompatibleBitmap(destination, w, h));
     Layer save = MakeLayer(destination, CreateCompatibleBitmap(destination, w, h));
     Layer maskLayer = MakeLayer(destination, CreateCompatibleBitmap(destination, w, h));
-    HGLOBAL maskDib = BuildFrameDib(mask);
+    HGLOBAL maskDib = BuildFrameDib(mask, ScreenDescriptorRecord{});  // its own two colours
 
     if (sourcePrevious && maskDib && LayerReady(back) && LayerReady(object) &&
         LayerReady(mem) && LayerReady(save) && LayerReady(maskLayer)) {

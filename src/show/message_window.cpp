@@ -2,17 +2,17 @@
 // metafile grows over five steps over the screen that lay under it, and the caption is
 // written at the last step. A click or Escape ends the show.
 //
-// Owns: ZoomStep, CaptionShown and MessageSnapshot (the screen under the window, kept in a
-// memory context for the zoom paints).
+// Owns: MessagePresentation (the window's presentation, handed to it at its creation),
+// ZoomStep, CaptionShown and MessageSnapshot (the screen under the window, kept in a memory
+// context for the zoom paints).
 #include "show/message_window.h"
 
-#include "gif/gif_loader.h"
 #include "present/display_bitmap.h"
 #include "present/focus_refresh.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
+#include "present/window_state.h"
 #include "render/render_api.h"
-#include "render/render_state.h"
 #include "show/placement.h"
 #include "show/show_end.h"
 #include "startup/package_state.h"
@@ -20,39 +20,39 @@
 namespace {
 
 constexpr int kLastZoomStep = 4;
-constexpr DWORD kZoomPaintWait = 100;   // milliseconds; paces the zoom about 110 ms a step
+constexpr DWORD kZoomStepMs = 110;   // one step of the zoom
 constexpr DWORD kRepaintBehindWait = 5;
 
+PresentationState MessagePresentation;
 bool MessageWindowOpened;
 int ZoomStep;
-int CaptionShown;
+bool CaptionShown;
 HDC MessageSnapshotDc;
 HBITMAP MessageSnapshotBitmap;
 HGDIOBJ MessageSnapshotPrevious;
 bool FocusHandOver;   // the window gives up the keyboard only to take it back at once
 
 // A newly shown window does not show the screen behind it on a composited desktop, so the
-// background of the zoom is the capture taken just before the window was created.
-void TakeMessageSnapshot(HDC paintDc, int cx, int cy) {
+// background of the zoom is the capture taken just before the window was created. Made
+// before the window is shown, so that its first paint has everything it draws.
+void TakeMessageSnapshot(const PresentationState* state, int cx, int cy) {
     ReleaseMessageSnapshot();
-    MessageSnapshotDc = CreateCompatibleDC(paintDc);
-    if (!MessageSnapshotDc)
+    HDC screen = GetDC(nullptr);
+    if (!screen)
         return;
-    MessageSnapshotBitmap = CreateCompatibleBitmap(paintDc, cx, cy);
-    if (!MessageSnapshotBitmap) {
-        ReleaseMessageSnapshot();
-        return;
-    }
-    MessageSnapshotPrevious = SelectObject(MessageSnapshotDc, MessageSnapshotBitmap);
-    HDC source = BackgroundSnapshot ? CreateCompatibleDC(paintDc) : nullptr;
+    MessageSnapshotDc = CreateCompatibleDC(screen);
+    MessageSnapshotBitmap = MessageSnapshotDc ? CreateCompatibleBitmap(screen, cx, cy) : nullptr;
+    HDC source = MessageSnapshotBitmap ? CreateCompatibleDC(screen) : nullptr;
     if (source) {
-        HGDIOBJ previous = SelectObject(source, BackgroundSnapshot);
+        MessageSnapshotPrevious = SelectObject(MessageSnapshotDc, MessageSnapshotBitmap);
+        HGDIOBJ previous = SelectObject(source, state->BackgroundSnapshot);
         BitBlt(MessageSnapshotDc, 0, 0, cx, cy, source, 0, 0, SRCCOPY);
         SelectObject(source, previous);
         DeleteDC(source);
-    } else {
-        BitBlt(MessageSnapshotDc, 0, 0, cx, cy, paintDc, 0, 0, SRCCOPY);
     }
+    ReleaseDC(nullptr, screen);
+    if (!source)
+        ReleaseMessageSnapshot();
 }
 
 void DrawCaption(HDC dc) {
@@ -75,7 +75,7 @@ void DrawCaption(HDC dc) {
 // one copy; a later repaint of the finished picture plays the metafile straight onto the
 // window over what the screen shows there.
 void DrawZoom(HDC dc, HDC memory, HENHMETAFILE metafile, const RECT& zoom, int cx, int cy) {
-    if (ZoomStep == kLastZoomStep && CaptionShown == 1) {
+    if (ZoomStep == kLastZoomStep && CaptionShown) {
         SetBkMode(dc, TRANSPARENT);
         if (metafile)
             PlayEnhMetaFile(dc, metafile, &zoom);
@@ -94,37 +94,47 @@ void DrawZoom(HDC dc, HDC memory, HENHMETAFILE metafile, const RECT& zoom, int c
     DeleteObject(picture);
 }
 
+// Where the zoom's present step draws: the window's size, the metafile's rectangle and, at
+// the last step, the caption's (CaptionRect).
+struct ZoomLayout {
+    int cx, cy;
+    RECT zoom;
+    bool withCaption;
+};
+
+ZoomLayout MeasureZoom(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    ZoomLayout layout = {client.right, client.bottom, {}, ZoomStep == kLastZoomStep};
+    Rect zoom = MessageZoom(ZoomStep, layout.cx, layout.cy);
+    SetRect(&layout.zoom, zoom.left, zoom.top, zoom.right, zoom.bottom);
+    if (layout.withCaption) {
+        Rect caption = ComputeCaptionRect(layout.cx, layout.cy);
+        SetRect(&CaptionRect, caption.left, caption.top, caption.right, caption.bottom);
+    }
+    return layout;
+}
+
+void DrawZoomPicture(HDC dc, const ZoomLayout& layout) {
+    HDC memory = CreateCompatibleDC(dc);
+    if (!memory)
+        return;
+    HENHMETAFILE metafile = GetEnhMetaFileW(MessageFile);
+    DrawZoom(dc, memory, metafile, layout.zoom, layout.cx, layout.cy);
+    if (metafile)
+        DeleteEnhMetaFile(metafile);
+    DeleteDC(memory);
+    if (layout.withCaption) {
+        CaptionShown = true;
+        DrawCaption(dc);
+    }
+}
+
 void PaintZoom(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    RECT client;
-    GetClientRect(window, &client);
-    int cx = client.right, cy = client.bottom;
-    HDC memory = dc ? CreateCompatibleDC(dc) : nullptr;
-    if (ZoomStep == 0 && dc)
-        TakeMessageSnapshot(dc, cx, cy);
-    if (!MessageFile || !memory) {
-        if (memory)
-            DeleteDC(memory);
-        EndPaint(window, &paint);
-        return;
-    }
-    HENHMETAFILE metafile = GetEnhMetaFileW(MessageFile);
-    Rect zoom = MessageZoom(ZoomStep, cx, cy);
-    RECT zoomRect = {zoom.left, zoom.top, zoom.right, zoom.bottom};
-    Sleep(kZoomPaintWait);
-    DrawZoom(dc, memory, metafile, zoomRect, cx, cy);
-    DeleteDC(memory);
-    if (metafile)
-        DeleteEnhMetaFile(metafile);
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    if (ZoomStep == kLastZoomStep) {
-        CaptionShown = 1;
-        Rect caption = ComputeCaptionRect(cx, cy);
-        SetRect(&CaptionRect, caption.left, caption.top, caption.right, caption.bottom);
-        DrawCaption(dc);
-    }
+    if (dc && MessageFile)
+        DrawZoomPicture(dc, MeasureZoom(window));
     EndPaint(window, &paint);
 }
 
@@ -134,26 +144,24 @@ void EndMessageShow(HWND window) {
     AskToEndShow(window);
 }
 
-// Every accepted tick is one step; the wait inside each paint paces them.
-void AdvanceZoom(HWND window, UINT_PTR id) {
-    if (id != TimerId || ArmOnFirstTick(window) || ZoomStep >= kLastZoomStep)
+// One step every kZoomStepMs, counted from the window's creation.
+void AdvanceZoom(PresentationState* state, HWND window, UINT_PTR id) {
+    if (FinishFocusRefresh(state, window, id) || state->FocusRefreshPending)
         return;
-    LastAdvanceTick = FrameClockNow();
+    if (id != state->TimerId || ArmOnFirstTick(state, window) || ZoomStep >= kLastZoomStep ||
+        FrameClockNow() - state->LastAdvanceTick < kZoomStepMs)
+        return;
+    state->LastAdvanceTick = FrameClockNow();
     ++ZoomStep;
     if (ZoomStep == kLastZoomStep)
-        StopFrameTimer(window);
+        StopFrameTimer(state, window);
     InvalidateRect(window, nullptr, FALSE);
 }
 
-// Without a packaged message the show ends during the window's own creation.
-void StartZoom(HWND window) {
-    if (!PackageTrailer.message.present) {
-        EndMessageShow(window);
-        return;
-    }
+void StartZoom(PresentationState* state, HWND window) {
     ZoomStep = 0;
-    CaptionShown = 0;
-    StartFrameTimer(window);
+    CaptionShown = false;
+    StartFrameTimer(state, window);
 }
 
 // Shown from a handler of the animation window it replaces, the message window becomes the
@@ -167,9 +175,32 @@ void TakeKeyboardFocus(HWND window) {
     FocusHandOver = false;
 }
 
-void OnKillFocus(HWND window, HWND gainingFocus) {
+void OnKillFocus(PresentationState* state, HWND window, HWND gainingFocus) {
     if (!FocusHandOver)
-        RefreshAfterFocusLoss(window, gainingFocus);
+        RefreshAfterFocusLoss(state, window, gainingFocus);
+}
+
+// The animation window lets go of everything it presented.
+void ReleaseAnimationWindow(HWND animationWindow) {
+    PresentationState* animation = PresentationOf(animationWindow);
+    if (!animation)
+        return;
+    CancelFocusRefresh(animation, animationWindow);
+    StopFrameTimer(animation, animationWindow);
+    ReleaseAnimation(animation);
+    ReleaseFrame(animation);
+}
+
+// The screen under the message square and the stage over it; false when they could not be
+// made.
+bool PrepareMessageStage(PresentationState* state, Point corner, int side) {
+    SetRect(&state->WindowRect, corner.x, corner.y, corner.x + side, corner.y + side);
+    if (!ReplaceBitmap(&state->FullScreenSnapshot, CaptureScreen(nullptr)) ||
+        !ReplaceBitmap(&state->BackgroundSnapshot, CaptureScreenRect(&state->WindowRect, nullptr)) ||
+        !ReplaceBitmap(&state->StageBitmap, CreateDisplayBitmap(side, side)))
+        return false;
+    StageFromSnapshot(state);
+    return true;
 }
 
 }  // namespace
@@ -189,41 +220,36 @@ void ReleaseMessageSnapshot() {
 }
 
 void OpenMessageWindow(HWND animationWindow) {
-    // A click queued behind the end-of-list request, or the window's destruction as the
-    // process ends, must not open a second message window.
+    // A click queued behind the end-of-list request must not open a second message window.
     if (MessageWindowOpened || ShowIsEnding())
         return;
     MessageWindowOpened = true;
+    // A click on a show without a message ends it.
+    if (!PackageTrailer.message.present) {
+        AskToEndShow(animationWindow);
+        return;
+    }
     Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    StopFrameTimer(animationWindow);
-    ReleaseAnimation();
-    ReleaseFrame();
-    FrameCursor = nullptr;
+    ReleaseAnimationWindow(animationWindow);
     ShowWindow(animationWindow, SW_HIDE);
     UpdateWindow(animationWindow);
     Sleep(kRepaintBehindWait);
 
+    PresentationState* state = &MessagePresentation;
     int side = MessageSide(screen);
     Point corner = MessageCellCorner(int(EndPlacement), screen);
-    SetRect(&WindowRect, corner.x, corner.y, corner.x + side, corner.y + side);
-    if (!ReplaceBitmap(&FullScreenSnapshot, CaptureScreen(nullptr)) ||
-        !ReplaceBitmap(&BackgroundSnapshot, CaptureScreenRect(&WindowRect, nullptr)) ||
-        !ReplaceBitmap(&StageBitmap, CreateDisplayBitmap(side, side))) {
-        AskToAbandonShow();
-        return;
-    }
-    StageFromSnapshot();
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMessageClass, nullptr, WS_POPUP,
-                                  corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance, nullptr);
+    HWND window = nullptr;
+    if (PrepareMessageStage(state, corner, side))
+        window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMessageClass, nullptr, WS_POPUP,
+                                 corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance,
+                                 state);
     if (!window) {
+        ReleaseAnimation(state);
         AskToAbandonShow();
         return;
     }
-    // Without a message the show ended while the window was being created: it stays hidden
-    // and never paints, so it takes no snapshot after the end released everything.
-    if (ShowIsEnding())
-        return;
-    StageWindow = window;
+    TakeMessageSnapshot(state, side, side);
+    state->StageWindow = window;
     SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
@@ -231,14 +257,17 @@ void OpenMessageWindow(HWND animationWindow) {
 }
 
 LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PresentationState* state = AttachPresentation(window, message, lParam);
+    if (!state)
+        return DefWindowProcA(window, message, wParam, lParam);
     switch (message) {
-    case WM_CREATE: StartZoom(window); return 0;
+    case WM_CREATE: StartZoom(state, window); return 0;
     case WM_DESTROY: EndMessageShow(window); return 0;
-    case WM_ACTIVATE: RefreshPalette(window); return 0;
-    case WM_KILLFOCUS: OnKillFocus(window, reinterpret_cast<HWND>(wParam)); return 0;
+    case WM_ACTIVATE: RefreshPalette(state, window); return 0;
+    case WM_KILLFOCUS: OnKillFocus(state, window, reinterpret_cast<HWND>(wParam)); return 0;
     case WM_PAINT: PaintZoom(window); return 0;
     case WM_KEYDOWN: EndOnEscape(window, wParam, EndMessageShow); return 0;
-    case WM_TIMER: AdvanceZoom(window, wParam); return 0;
+    case WM_TIMER: AdvanceZoom(state, window, wParam); return 0;
     case WM_LBUTTONDOWN: EndMessageShow(window); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -5,6 +5,6 @@
 #include <windows.h>
 
 // Loads the animation, creates the window at the start cell and slides it to the end cell.
-// true when it stands there with the first frame drawn; false when it could not: the caller
-// abandons the show (AbandonShow), which also releases whatever was loaded.
+// true when it stands there with the first frame drawn; false when it could not, after
+// releasing whatever it loaded: the caller then abandons the show (AbandonShow).
 bool CreateAnimationWindow(HINSTANCE instance, int showCommand);

@@ -83,10 +83,10 @@ DWORD StartSound(SoundKind kind, const wchar_t* file) {
     return kind == kSoundWave ? StartWave(file) : StartMidi(file);
 }
 
-bool StopSound() {
+int StopSound() {
     bool midiClosed = CloseDevice(&MidiDevice);
     bool waveClosed = CloseDevice(&WaveDevice);
-    return !midiClosed || !waveClosed;
+    return midiClosed && waveClosed ? 1 : 0;
 }
 
 void ReportMciError(DWORD code) {

@@ -90,10 +90,10 @@ std::string DescribeFirstDifference(const ModelImage& seen, const ModelImage& ex
 
 std::vector<ModelImage> ModelFrames(const Bytes& gif, const ModelImage& background) {
     std::vector<ModelImage> frames;
-    if (GifLoadBytes(gif.data(), gif.size()) && FrameListHead)
-        frames = ModelPlayList(FrameListHead, ScreenDescriptor, background);
-    FreeFrameList(FrameListHead);
-    FrameListHead = nullptr;
+    LoadedGif loaded = GifLoadBytes(gif.data(), gif.size());
+    if (loaded.FrameListHead)
+        frames = ModelPlayList(loaded.FrameListHead, loaded.ScreenDescriptor, background);
+    FreeLoadedGif(&loaded);
     return frames;
 }
 

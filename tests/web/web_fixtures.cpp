@@ -65,21 +65,22 @@ Bytes PreviewAnimation() {
 }
 
 int Model(const char* gifPath, const char* colour, const char* outPath) {
-    if (!GifLoader(gifPath)) {
+    LoadedGif gif = GifLoader(gifPath);
+    if (!gif.FrameListHead) {
         std::fprintf(stderr, "web_fixtures: the decoder loads no frame of %s\n", gifPath);
         return 1;
     }
     const uint32_t fill = uint32_t(std::strtoul(colour, nullptr, 16));
-    ModelImage backdrop = MakeModelImage(ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight, fill);
+    const ScreenDescriptorRecord& screen = gif.ScreenDescriptor;
+    ModelImage backdrop = MakeModelImage(screen.screenWidth, screen.screenHeight, fill);
     std::string rgb;
-    for (const ModelImage& frame : ModelPlayList(FrameListHead, ScreenDescriptor, backdrop))
+    for (const ModelImage& frame : ModelPlayList(gif.FrameListHead, screen, backdrop))
         for (uint32_t pixel : frame.pixels) {
             rgb.push_back(char(pixel >> 16));
             rgb.push_back(char(pixel >> 8));
             rgb.push_back(char(pixel));
         }
-    FreeFrameList(FrameListHead);
-    FrameListHead = nullptr;
+    FreeLoadedGif(&gif);
     return WriteBytes(outPath, rgb.data(), rgb.size()) ? 0 : 1;
 }
 

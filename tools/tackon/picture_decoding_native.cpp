@@ -108,14 +108,12 @@ bool DecodeGifFirstFrame(const std::vector<uint8_t>& bytes, DecodedPicture* pict
     const int screenWidth = bytes[6] | bytes[7] << 8, screenHeight = bytes[8] | bytes[9] << 8;
     if (!PictureFitsBudget(screenWidth, screenHeight, error))
         return false;
-    FrameNode* const previous = FrameListHead;
-    FrameListHead = nullptr;
-    if (!GifLoadBytes(bytes.data(), bytes.size())) {
-        FrameListHead = previous;
+    LoadedGif gif = GifLoadBytes(bytes.data(), bytes.size());
+    if (!gif.FrameListHead) {
         *error = "the GIF has no frame the player's decoder can load";
         return false;
     }
-    const FrameImage* frame = FrameListHead->image;
+    const FrameImage* frame = gif.FrameListHead->image;
     picture->width = screenWidth;
     picture->height = screenHeight;
     picture->rgba.assign(size_t(screenWidth) * size_t(screenHeight) * 4, 0);
@@ -131,8 +129,7 @@ bool DecodeGifFirstFrame(const std::vector<uint8_t>& bytes, DecodedPicture* pict
             out[2] = uint8_t(frame->blue[index]);
             out[3] = 255;
         }
-    FreeFrameList(FrameListHead);
-    FrameListHead = previous;
+    FreeLoadedGif(&gif);
     return true;
 }
 

@@ -3,7 +3,7 @@
 // placement arithmetic for the slide and the message square. Only glue lives here: byte
 // buffers in and out of WebAssembly memory and pixel order for the canvas.
 //
-// Owns: the frames of the last composition (WebFrames) and the loaded animation's list.
+// Owns: the frames of the last composition (WebFrames) and the loaded animation (WebAnimation).
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
@@ -17,9 +17,10 @@
 namespace {
 
 std::vector<uint8_t> WebFrames;   // every composed frame, RGBA, one after another
+LoadedGif WebAnimation;
 
 const FrameNode* FrameAt(int index) {
-    const FrameNode* node = FrameListHead;
+    const FrameNode* node = WebAnimation.FrameListHead;
     for (int i = 0; node && i < index; ++i)
         node = node->next;
     return node;
@@ -36,8 +37,7 @@ void StoreRect(const Rect& rect, int32_t* out) {
 // The loaded list goes; the page draws from the core's pictures, so there are no drawing
 // objects to release with it.
 void ReleaseLoadedList() {
-    FreeFrameList(FrameListHead);
-    FrameListHead = nullptr;
+    FreeLoadedGif(&WebAnimation);
 }
 
 }  // namespace
@@ -51,16 +51,15 @@ EMSCRIPTEN_KEEPALIVE void WebFree(void* block) { std::free(block); }
 // decoder loads no frame.
 EMSCRIPTEN_KEEPALIVE int WebLoadAnimation(const uint8_t* data, int size) {
     ReleaseLoadedList();
-    if (!GifLoadBytes(data, size_t(size)))
-        return 0;
+    WebAnimation = GifLoadBytes(data, size_t(size));
     int count = 0;
-    for (const FrameNode* node = FrameListHead; node; node = node->next)
+    for (const FrameNode* node = WebAnimation.FrameListHead; node; node = node->next)
         ++count;
     return count;
 }
 
-EMSCRIPTEN_KEEPALIVE int WebAnimationWidth() { return ScreenDescriptor.screenWidth; }
-EMSCRIPTEN_KEEPALIVE int WebAnimationHeight() { return ScreenDescriptor.screenHeight; }
+EMSCRIPTEN_KEEPALIVE int WebAnimationWidth() { return WebAnimation.ScreenDescriptor.screenWidth; }
+EMSCRIPTEN_KEEPALIVE int WebAnimationHeight() { return WebAnimation.ScreenDescriptor.screenHeight; }
 
 // Delay of a frame in hundredths of a second, -1 past the end.
 EMSCRIPTEN_KEEPALIVE int WebFrameDelay(int index) {
@@ -72,16 +71,17 @@ EMSCRIPTEN_KEEPALIVE int WebFrameDelay(int index) {
 // the composed frames, RGBA, one after another; null when nothing is loaded.
 EMSCRIPTEN_KEEPALIVE const uint8_t* WebComposeFrames(const uint8_t* backdropRgba) {
     WebFrames.clear();
-    if (!FrameListHead)
+    if (!WebAnimation.FrameListHead)
         return nullptr;
-    const int width = ScreenDescriptor.screenWidth;
-    const int height = ScreenDescriptor.screenHeight;
+    const int width = WebAnimation.ScreenDescriptor.screenWidth;
+    const int height = WebAnimation.ScreenDescriptor.screenHeight;
     ModelImage background = MakeModelImage(width, height, 0);
     for (size_t i = 0; i < background.pixels.size(); ++i) {
         const uint8_t* p = backdropRgba + 4 * i;
         background.pixels[i] = (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
     }
-    for (const ModelImage& frame : ModelPlayList(FrameListHead, ScreenDescriptor, background)) {
+    for (const ModelImage& frame : ModelPlayList(WebAnimation.FrameListHead, WebAnimation.ScreenDescriptor,
+                                                        background)) {
         for (uint32_t pixel : frame.pixels) {
             WebFrames.push_back(uint8_t(pixel >> 16));
             WebFrames.push_back(uint8_t(pixel >> 8));

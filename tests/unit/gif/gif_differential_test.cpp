@@ -96,8 +96,8 @@ Decoded DecodeWithGiflib(const Bytes& bytes) {
 Decoded DecodeWithOurs(const Bytes& bytes) {
     Decoded result{};
     result.ok = LoadBytes(bytes);
-    result.screenWidth = ScreenDescriptor.screenWidth;
-    result.screenHeight = ScreenDescriptor.screenHeight;
+    result.screenWidth = Loaded.ScreenDescriptor.screenWidth;
+    result.screenHeight = Loaded.ScreenDescriptor.screenHeight;
     for (FrameNode* node : LoadedFrames()) {
         const FrameImage* image = node->image;
         Frame frame{};

@@ -6,19 +6,24 @@
 #include "gif/gif_loader.h"
 #include "gif_writer.h"
 
-// Frees the loaded list the way the player's ReleaseAnimation does, without drawing objects.
+// The load the helpers below work on.
+inline LoadedGif Loaded;
+
+// Frees the load the way the player's ReleaseAnimation does, without drawing objects.
 inline void ReleaseFrameList() {
-    FreeFrameList(FrameListHead);
-    FrameListHead = nullptr;
+    FreeLoadedGif(&Loaded);
 }
 
+// Loads the bytes into Loaded (freeing what it held): 1 when a frame was loaded.
 inline int LoadBytes(const Bytes& bytes) {
-    return GifLoadBytes(bytes.data(), bytes.size());
+    ReleaseFrameList();
+    Loaded = GifLoadBytes(bytes.data(), bytes.size());
+    return Loaded.FrameListHead != nullptr;
 }
 
 inline std::vector<FrameNode*> LoadedFrames() {
     std::vector<FrameNode*> frames;
-    for (FrameNode* node = FrameListHead; node; node = node->next)
+    for (FrameNode* node = Loaded.FrameListHead; node; node = node->next)
         frames.push_back(node);
     return frames;
 }

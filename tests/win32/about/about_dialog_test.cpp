@@ -122,6 +122,9 @@ struct TemplateGeometry {
 
 // ---- The fixture ----------------------------------------------------------------------
 
+// The dialog's state, as the end of the show hands it over.
+AboutState About;
+
 class AboutDialog : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -136,7 +139,7 @@ protected:
 
     void SetUp() override {
         // Each dialog here stands for the one dialog of a fresh player process.
-        LogoCaptured = 0;
+        About.LogoCaptured = false;
         PackageTrailer = {};
         EndPlacement = 8;
         LogoFile = nullptr;
@@ -145,7 +148,7 @@ protected:
 
     void TearDown() override {
         Close();
-        ReleaseAnimation();
+        ReleaseAnimation(&About.logo);
         DeleteFileA(logoPath_.c_str());
     }
 
@@ -158,7 +161,7 @@ protected:
 
     HWND Open() {
         dialog_ = CreateDialogParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr,
-                                     AboutDialogProc, 0);
+                                     AboutDialogProc, reinterpret_cast<LPARAM>(&About));
         return dialog_;
     }
 
@@ -195,7 +198,7 @@ protected:
 
 int FrameIndex(const FrameNode* node) {
     int index = 0;
-    for (const FrameNode* n = FrameListHead; n; n = n->next, ++index)
+    for (const FrameNode* n = About.logo.gif.FrameListHead; n; n = n->next, ++index)
         if (n == node)
             return index;
     return -1;
@@ -218,8 +221,8 @@ TEST_F(AboutDialog, WithoutALogoTheTemplateStaysAtTheTopLeftAndAnswersThroughMsg
     EXPECT_NE(0, SendMessageA(d, WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, IDC_ABOUT_BANNER)));
-    EXPECT_EQ(nullptr, FrameListHead);
-    EXPECT_EQ(d, AboutDialogHandle);
+    EXPECT_EQ(nullptr, About.logo.gif.FrameListHead);
+    EXPECT_EQ(d, About.AboutDialogHandle);
 }
 
 TEST_F(AboutDialog, ALogoResizesTheDialogMovesItToTheEndCellAndMovesTheControls) {
@@ -250,15 +253,15 @@ TEST_F(AboutDialog, ALogoResizesTheDialogMovesItToTheEndCellAndMovesTheControls)
 
     HWND logo = GetDlgItem(d, IDC_ABOUT_LOGO);
     ASSERT_NE(nullptr, logo);
-    EXPECT_EQ(logo, StageWindow);
+    EXPECT_EQ(logo, About.logo.StageWindow);
     const RECT logoClient = {t.banner.left, t.banner.top, t.banner.left + w, t.banner.top + h};
     EXPECT_RECT(logoClient, ClientRectOf(d, logo));
     const RECT frame = {logoClient.left - 2, logoClient.top - 2, logoClient.right + 2,
                         logoClient.bottom + 2};
-    EXPECT_RECT(frame, LogoFrameRect);
+    EXPECT_RECT(frame, About.LogoFrameRect);
     RECT logoScreen = {};
     GetWindowRect(logo, &logoScreen);
-    EXPECT_RECT(logoScreen, WindowRect);
+    EXPECT_RECT(logoScreen, About.logo.WindowRect);
 }
 
 // Dialog frame metrics that differ from the frame the dialog really has (as where dialog
@@ -329,7 +332,7 @@ TEST_F(AboutDialog, TheLogoShowsTheDesktopRightBehindItWhenTheFrameMetricsDiffer
     ASSERT_NE(nullptr, logo);
     RECT real = {};
     GetWindowRect(logo, &real);
-    EXPECT_RECT(real, WindowRect);
+    EXPECT_RECT(real, About.logo.WindowRect);
 
     SettleScreen();
     HBITMAP shot = CaptureScreenRect(&real, nullptr);
@@ -363,7 +366,7 @@ TEST_F(AboutDialog, ALogoThatCannotBeLoadedLeavesTheTemplateWithoutALogo) {
         GetWindowRect(d, &r);
         EXPECT_RECT(t.dialog, r);
         EXPECT_EQ(nullptr, GetDlgItem(d, IDC_ABOUT_LOGO));
-        EXPECT_EQ(nullptr, FrameListHead);
+        EXPECT_EQ(nullptr, About.logo.gif.FrameListHead);
         Close();
     }
 }
@@ -375,14 +378,14 @@ TEST_F(AboutDialog, TheFirstPaintCapturesAndTheLogoKeepsLoopingPastItsLastFrame)
     UseLogo(MakeLogo(60, 30, {{1, 2, -1, -1, 0}, {2, 2, 3, 3, 16}, {0, 2, -1, -1, 40}}));
     HWND d = Open();
     ASSERT_NE(nullptr, d);
-    EXPECT_EQ(1, LogoCaptured);   // UpdateWindow delivered the first paint at once
-    EXPECT_NE(nullptr, BackgroundSnapshot);
-    EXPECT_NE(nullptr, StageBitmap);
-    EXPECT_NE(0u, TimerId);
+    EXPECT_TRUE(About.LogoCaptured);   // UpdateWindow delivered the first paint at once
+    EXPECT_NE(nullptr, About.logo.BackgroundSnapshot);
+    EXPECT_NE(nullptr, About.logo.StageBitmap);
+    EXPECT_NE(0u, About.logo.TimerId);
 
     std::vector<int> seen;
     Pump(1500, [&] {
-        const int index = FrameIndex(FrameCursor);
+        const int index = FrameIndex(About.logo.FrameCursor);
         if (seen.empty() || seen.back() != index)
             seen.push_back(index);
     });
@@ -420,31 +423,31 @@ TEST_F(AboutDialog, AFailedFirstPaintNeitherStarvesTheTimerNorRetriesTheCapture)
     BitmapCalls = 0, FailFromCall = 1, FailUntilCall = 1 << 30;
     HWND d = Open();
     EXPECT_NE(nullptr, d);
-    const FrameNode* last = FrameCursor;
+    const FrameNode* last = About.logo.FrameCursor;
     int changes = 0;
     Pump(600, [&] {
-        if (FrameCursor != last) ++changes;
-        last = FrameCursor;
+        if (About.logo.FrameCursor != last) ++changes;
+        last = About.logo.FrameCursor;
     });
-    EXPECT_EQ(0, LogoCaptured);
+    EXPECT_FALSE(About.LogoCaptured);
     EXPECT_GE(changes, 5) << "the logo's frames stopped changing";
     // Bitmaps can be made again: a later frame change makes the stage.
     FailUntilCall = 0;
     Pump(300);
-    EXPECT_EQ(1, LogoCaptured);
-    EXPECT_NE(nullptr, StageBitmap);
+    EXPECT_TRUE(About.LogoCaptured);
+    EXPECT_NE(nullptr, About.logo.StageBitmap);
     Close();
-    ReleaseAnimation();
+    ReleaseAnimation(&About.logo);
 
     // Only the capture fails (the stage is made first): it is not tried again.
-    LogoCaptured = 0;
+    About.LogoCaptured = false;
     BitmapCalls = 0, FailFromCall = 2, FailUntilCall = 2;
     d = Open();
     EXPECT_NE(nullptr, d);
-    EXPECT_EQ(1, LogoCaptured);
-    EXPECT_EQ(nullptr, BackgroundSnapshot);
+    EXPECT_TRUE(About.LogoCaptured);
+    EXPECT_EQ(nullptr, About.logo.BackgroundSnapshot);
     Pump(200);
-    EXPECT_EQ(nullptr, BackgroundSnapshot);
+    EXPECT_EQ(nullptr, About.logo.BackgroundSnapshot);
     PatchImport("gdi32.dll", "CreateCompatibleBitmap",
                 reinterpret_cast<void*>(UnpatchedCreateCompatibleBitmap));
 }
@@ -466,13 +469,13 @@ TEST_F(AboutDialog, OnlyOkAndCancelCloseAndTheCloseReleasesTheLogo) {
     UseLogo(MakeLogo(40, 20, {{1, 1, -1, -1, 0}, {2, 1, 0, 3, 8}}));
     for (UINT closing : {UINT(WM_COMMAND), UINT(WM_CLOSE)}) {
         SCOPED_TRACE(closing == WM_COMMAND ? "OK" : "close box");
-        LogoCaptured = 0;
+        About.LogoCaptured = false;
         HWND d = Open();
         ASSERT_NE(nullptr, d);
         Pump(100);
         SendMessageA(d, WM_COMMAND, IDC_ABOUT_CREDIT, 0);
         SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_ABOUT_LOGO, 0), 0);
-        EXPECT_NE(nullptr, FrameListHead) << "another command closed the dialog";
+        EXPECT_NE(nullptr, About.logo.gif.FrameListHead) << "another command closed the dialog";
         EXPECT_TRUE(IsWindowVisible(d));
 
         // WM_CLOSE goes through the default dialog processing, which posts IDCANCEL.
@@ -482,15 +485,15 @@ TEST_F(AboutDialog, OnlyOkAndCancelCloseAndTheCloseReleasesTheLogo) {
             SendMessageA(d, WM_CLOSE, 0, 0);
             Pump(50);
         }
-        EXPECT_EQ(nullptr, FrameListHead);
-        EXPECT_EQ(nullptr, FrameCursor);
-        EXPECT_EQ(nullptr, CurrentFrameDib);
-        EXPECT_EQ(nullptr, StageBitmap);
-        EXPECT_EQ(nullptr, BackgroundSnapshot);
-        EXPECT_EQ(nullptr, GlobalPalette);
-        EXPECT_EQ(nullptr, ActivePalette);
+        EXPECT_EQ(nullptr, About.logo.gif.FrameListHead);
+        EXPECT_EQ(nullptr, About.logo.FrameCursor);
+        EXPECT_EQ(nullptr, About.logo.CurrentFrameDib);
+        EXPECT_EQ(nullptr, About.logo.StageBitmap);
+        EXPECT_EQ(nullptr, About.logo.BackgroundSnapshot);
+        EXPECT_EQ(nullptr, About.logo.GlobalPalette);
+        EXPECT_EQ(nullptr, About.logo.ActivePalette);
         Pump(100);   // the timer is gone: no tick touches the released logo
-        EXPECT_EQ(nullptr, FrameCursor);
+        EXPECT_EQ(nullptr, About.logo.FrameCursor);
         DestroyWindow(d);
         dialog_ = nullptr;
     }
@@ -607,8 +610,8 @@ Sample TakeSample(DWORD start) {
     memory.cb = sizeof memory;
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
     // The frame palette and the frame's DIB exist only while some frames are current.
-    return {GetTickCount() - start, Live.dcs, Live.objects - (FramePalette ? 1 : 0),
-            Live.windowDcs, Live.globals - (CurrentFrameDib ? 1 : 0),
+    return {GetTickCount() - start, Live.dcs, Live.objects - (About.logo.FramePalette ? 1 : 0),
+            Live.windowDcs, Live.globals - (About.logo.CurrentFrameDib ? 1 : 0),
             memory.PagefileUsage, memory.WorkingSetSize};
 }
 
@@ -632,11 +635,11 @@ TEST_F(AboutDialog, ALoopingLogoKeepsDrawingObjectsAndMemoryFlat) {
 
     const DWORD start = GetTickCount();
     long changes = 0;
-    const FrameNode* last = FrameCursor;
+    const FrameNode* last = About.logo.FrameCursor;
     auto countChanges = [&] {
-        if (FrameCursor != last) {
+        if (About.logo.FrameCursor != last) {
             ++changes;
-            last = FrameCursor;
+            last = About.logo.FrameCursor;
         }
     };
     // A sample every third of the run, at most every 10 s; the first period is the warm-up

@@ -34,7 +34,7 @@ TEST_P(DisposalTest, StageAndWindowFollowTheModel) {
         EXPECT_EQ(FirstDifference(OnScreen(), model.window), "")
             << "painted frame, disposal " << disposal;
         Leave();
-        EXPECT_EQ(FirstDifference(ReadBitmap(StageBitmap), model.stage), "")
+        EXPECT_EQ(FirstDifference(ReadBitmap(Stage.StageBitmap), model.stage), "")
             << "stage after disposal " << node.control.disposal;
     }
 }
@@ -74,7 +74,7 @@ TEST_F(CompositionTest, ShiftedCompositionMovesTheFrameOverAnUnshiftedStage) {
     EXPECT_EQ(FirstDifference(shifted, ModelCompose(model, &nodes[0], -5, 0)), "");
     EXPECT_EQ(ModelPixel(shifted, 7, 6), kB);
     EXPECT_EQ(ModelPixel(shifted, 20, 6), ModelPixel(background, 20, 6));
-    EXPECT_EQ(FirstDifference(ReadBitmap(StageBitmap), background), "");
+    EXPECT_EQ(FirstDifference(ReadBitmap(Stage.StageBitmap), background), "");
 
     // The transparent path, shifted both ways and cut at the left edge.
     Show(&nodes[1]);
@@ -91,32 +91,32 @@ TEST_F(CompositionTest, FrameWithoutDibOrColoursShowsTheStageAlone) {
 
     // As after a failed PrepareFrame: the cursor is on a frame that has no FrameDib.
     Show(&nodes[0]);
-    GlobalFree(CurrentFrameDib);
-    CurrentFrameDib = nullptr;
+    GlobalFree(Stage.CurrentFrameDib);
+    Stage.CurrentFrameDib = nullptr;
     RepaintNow(window);
     EXPECT_EQ(FirstDifference(ComposedPixels(window, 0, 0), background), "");
     EXPECT_EQ(FirstDifference(OnScreen(), background), "");
 
     Show(&nodes[1]);
-    EXPECT_EQ(FramePalette, nullptr);
-    EXPECT_EQ(ActivePalette, nullptr);
+    EXPECT_EQ(Stage.FramePalette, nullptr);
+    EXPECT_EQ(Stage.ActivePalette, nullptr);
     EXPECT_EQ(FirstDifference(ComposedPixels(window, 0, 0), background), "");
     EXPECT_EQ(FirstDifference(OnScreen(), background), "");
 
-    FrameCursor = nullptr;
+    Stage.FrameCursor = nullptr;
     EXPECT_EQ(FirstDifference(ComposedPixels(window, 0, 0), background), "");
 }
 
 TEST_F(CompositionTest, GlobalTableFramesDrawThroughTheGlobalPalette) {
-    SetGlobalTable(ScreenDescriptor, {kA, kB, kC, kD}, 4, 1);
-    ASSERT_EQ(BuildGlobalPalette(), 1);
+    SetGlobalTable(Stage.gif.ScreenDescriptor, {kA, kB, kC, kD}, 4, 1);
+    ASSERT_EQ(BuildGlobalPalette(&Stage), 1);
     std::vector<int> pixels;
     for (int i = 0; i < 16 * 12; ++i)
         pixels.push_back(i % 4);
     nodes.push_back(MakeNode(MakeFrame(16, 12, 30, 15, {}, pixels, 2), 0));
     Link();
     Show(&nodes[0]);
-    EXPECT_EQ(ActivePalette, GlobalPalette);
+    EXPECT_EQ(Stage.ActivePalette, Stage.GlobalPalette);
     EXPECT_EQ(FirstDifference(OnScreen(), model.window), "");
 }
 

@@ -31,33 +31,33 @@ class DibGdiTest : public ::testing::Test {
 protected:
     std::vector<FrameImage*> frames;
     std::vector<HGLOBAL> dibs;
-    void SetUp() override { ScreenDescriptor = ScreenDescriptorRecord{}; }
+    void SetUp() override { Stage.gif.ScreenDescriptor = ScreenDescriptorRecord{}; }
     void TearDown() override {
         for (FrameImage* frame : frames)
             FreeFrameImage(frame);
         for (HGLOBAL dib : dibs)
             GlobalFree(dib);
-        if (GlobalPalette) {
-            DeleteObject(GlobalPalette);
-            GlobalPalette = nullptr;
+        if (Stage.GlobalPalette) {
+            DeleteObject(Stage.GlobalPalette);
+            Stage.GlobalPalette = nullptr;
         }
-        ScreenDescriptor = ScreenDescriptorRecord{};
+        Stage.gif.ScreenDescriptor = ScreenDescriptorRecord{};
     }
     FrameImage* Keep(FrameImage* frame) {
         frames.push_back(frame);
         return frame;
     }
     HGLOBAL Dib(const FrameImage* frame) {
-        HGLOBAL dib = BuildFrameDib(frame);
+        HGLOBAL dib = BuildFrameDib(frame, Stage.gif.ScreenDescriptor);
         if (dib)
             dibs.push_back(dib);
         return dib;
     }
     void ExpectBytesOfLayout(const FrameImage* frame) {
         FrameDibLayout layout;
-        ASSERT_TRUE(ComputeFrameDibLayout(frame, ScreenDescriptor, &layout));
+        ASSERT_TRUE(ComputeFrameDibLayout(frame, Stage.gif.ScreenDescriptor, &layout));
         std::vector<uint8_t> expected(layout.totalBytes);
-        WriteFrameDib(frame, ScreenDescriptor, layout, expected.data());
+        WriteFrameDib(frame, Stage.gif.ScreenDescriptor, layout, expected.data());
         HGLOBAL dib = Dib(frame);
         ASSERT_NE(dib, nullptr);
         EXPECT_EQ(GlobalFlags(dib) & GMEM_LOCKCOUNT, 0u);  // handed back unlocked
@@ -79,9 +79,9 @@ TEST_F(DibGdiTest, BuildFrameDibHandsGdiTheBytesOfThePortableLayout) {
     ExpectBytesOfLayout(Keep(MakeFrame(6, 1, 0, 0, Table(2), Pixels(6, 1, 2))));
     // On the global table without a global table: globalColourCount entries of whatever
     // the arrays hold.
-    SetGlobalTable(ScreenDescriptor, Table(32), 32, 0);
+    SetGlobalTable(Stage.gif.ScreenDescriptor, Table(32), 32, 0);
     ExpectBytesOfLayout(Keep(MakeFrame(5, 3, 0, 0, {}, Pixels(5, 3, 2))));
-    EXPECT_EQ(BuildFrameDib(nullptr), nullptr);
+    EXPECT_EQ(BuildFrameDib(nullptr, Stage.gif.ScreenDescriptor), nullptr);
 }
 
 TEST_F(DibGdiTest, InspectionReadsTheHeader) {
@@ -122,22 +122,22 @@ TEST_F(DibGdiTest, PaletteFromDibCopiesTheColourTable) {
 }
 
 TEST_F(DibGdiTest, GlobalPaletteOnlyFromAGlobalTable) {
-    SetGlobalTable(ScreenDescriptor, Table(8), 8, 0);
-    EXPECT_EQ(BuildGlobalPalette(), 0);
-    EXPECT_EQ(GlobalPalette, nullptr);
+    SetGlobalTable(Stage.gif.ScreenDescriptor, Table(8), 8, 0);
+    EXPECT_EQ(BuildGlobalPalette(&Stage), 0);
+    EXPECT_EQ(Stage.GlobalPalette, nullptr);
 
-    ScreenDescriptor.hasGlobalTable = 1;
-    EXPECT_EQ(BuildGlobalPalette(), 1);
-    ASSERT_NE(GlobalPalette, nullptr);
+    Stage.gif.ScreenDescriptor.hasGlobalTable = 1;
+    EXPECT_EQ(BuildGlobalPalette(&Stage), 1);
+    ASSERT_NE(Stage.GlobalPalette, nullptr);
     PALETTEENTRY entries[8] = {};
-    EXPECT_EQ(GetPaletteEntries(GlobalPalette, 0, 8, entries), 8u);
+    EXPECT_EQ(GetPaletteEntries(Stage.GlobalPalette, 0, 8, entries), 8u);
     EXPECT_EQ(entries[7].peRed, Table(8)[7] >> 16);
     EXPECT_EQ(entries[7].peBlue, Table(8)[7] & 0xFF);
 
-    HPALETTE first = GlobalPalette;
-    ScreenDescriptor.hasGlobalTable = 0;
-    EXPECT_EQ(BuildGlobalPalette(), 0);
-    EXPECT_EQ(GlobalPalette, first);  // unchanged
+    HPALETTE first = Stage.GlobalPalette;
+    Stage.gif.ScreenDescriptor.hasGlobalTable = 0;
+    EXPECT_EQ(BuildGlobalPalette(&Stage), 0);
+    EXPECT_EQ(Stage.GlobalPalette, first);  // unchanged
 }
 
 // The frame drawn at the canvas's top-left; everything right and below stays as it was.
@@ -147,12 +147,12 @@ void ExpectDrawnPixelForPixel(const FrameImage* frame, HGLOBAL dib) {
     RECT whole = {0, 0, frame->width, frame->height};
     EXPECT_EQ(DrawDib(canvas.dc, &whole, dib, &whole, nullptr), frame->height);
     FrameDibLayout layout;
-    ComputeFrameDibLayout(frame, ScreenDescriptor, &layout);
+    ComputeFrameDibLayout(frame, Stage.gif.ScreenDescriptor, &layout);
     for (int y = 0; y < canvas.height; ++y)
         for (int x = 0; x < canvas.width; ++x) {
             const bool inside = x < frame->width && y < frame->height;
             const uint32_t expected =
-                inside ? FrameDibColourOf(frame, ScreenDescriptor, layout, GetPixel(frame, x, y))
+                inside ? FrameDibColourOf(frame, Stage.gif.ScreenDescriptor, layout, GetPixel(frame, x, y))
                        : untouched;
             ASSERT_EQ(CanvasPixel(canvas, x, y), expected)
                 << x << "," << y << " at " << layout.bitsPerPixel << " bits";
@@ -169,7 +169,7 @@ TEST_F(DibGdiTest, DrawDibGivesTheFramesColoursAtEveryDepthFromALocalTable) {
 
 TEST_F(DibGdiTest, DrawDibGivesTheFramesColoursAtEveryDepthFromTheGlobalTable) {
     for (int count : {2, 16, 128}) {
-        SetGlobalTable(ScreenDescriptor, Table(count), count, 1);
+        SetGlobalTable(Stage.gif.ScreenDescriptor, Table(count), count, 1);
         FrameImage* frame = Keep(MakeFrame(11, 4, 0, 0, {}, Pixels(11, 4, count)));
         ExpectDrawnPixelForPixel(frame, Dib(frame));
     }

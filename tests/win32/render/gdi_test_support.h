@@ -12,6 +12,9 @@
 #include "render/composition_model.h"
 #include "render/render_api.h"
 
+// The presentation the rendering tests work on, as a window would hand over its own.
+inline PresentationState Stage;
+
 // A 32-bit top-down DIB section selected into a memory context.
 struct PixelCanvas {
     HDC dc = nullptr;
@@ -130,7 +133,7 @@ inline LRESULT CALLBACK StageTestWindowProc(HWND window, UINT message, WPARAM w,
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        PaintComposedFrame(dc, window);
+        PaintComposedFrame(&Stage, dc, window);
         EndPaint(window, &paint);
         return 0;
     }
@@ -153,9 +156,9 @@ inline HWND CreateStageTestWindow() {
         registered = true;
     }
     HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "RenderTestStage", "stage",
-                                  WS_POPUP, WindowRect.left, WindowRect.top,
-                                  WindowRect.right - WindowRect.left,
-                                  WindowRect.bottom - WindowRect.top, nullptr, nullptr,
+                                  WS_POPUP, Stage.WindowRect.left, Stage.WindowRect.top,
+                                  Stage.WindowRect.right - Stage.WindowRect.left,
+                                  Stage.WindowRect.bottom - Stage.WindowRect.top, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);
     ShowWindow(window, SW_SHOWNOACTIVATE);
     return window;
@@ -167,7 +170,7 @@ inline void RepaintNow(HWND window) {
 }
 
 inline ModelImage ComposedPixels(HWND window, int dx, int dy) {
-    ComposedPicture picture = ComposeFrame(window, dx, dy);
+    ComposedPicture picture = ComposeFrame(&Stage, window, dx, dy);
     RECT client;
     GetClientRect(window, &client);
     ModelImage image = picture.dc ? ReadDc(picture.dc, client.right, client.bottom) : ModelImage();

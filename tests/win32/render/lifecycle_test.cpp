@@ -14,10 +14,10 @@ constexpr uint32_t kA = 0xC02020, kB = 0x20C020, kC = 0x2020C0;
 
 // ActivePalette is null or one of the two owned palettes, and that palette is alive.
 void ExpectActivePaletteSound() {
-    if (!ActivePalette)
+    if (!Stage.ActivePalette)
         return;
-    EXPECT_TRUE(ActivePalette == GlobalPalette || ActivePalette == FramePalette);
-    EXPECT_EQ(GetObjectType(ActivePalette), DWORD(OBJ_PAL));
+    EXPECT_TRUE(Stage.ActivePalette == Stage.GlobalPalette || Stage.ActivePalette == Stage.FramePalette);
+    EXPECT_EQ(GetObjectType(Stage.ActivePalette), DWORD(OBJ_PAL));
 }
 
 // A list the way GifLoader makes it (nodes from malloc), so ReleaseAnimation can free it.
@@ -47,106 +47,106 @@ FrameNode* MixedList() {
 using LifecycleTest = StageFixture;
 
 TEST_F(LifecycleTest, PrepareFrameWithoutAFrameChangesNothing) {
-    FrameCursor = nullptr;
-    FrameHasTransparency = 1;
-    EXPECT_EQ(PrepareFrame(), 0);
-    EXPECT_EQ(CurrentFrameDib, nullptr);
-    EXPECT_EQ(FrameHasTransparency, 1);
+    Stage.FrameCursor = nullptr;
+    Stage.FrameHasTransparency = true;
+    EXPECT_EQ(PrepareFrame(&Stage), 0);
+    EXPECT_EQ(Stage.CurrentFrameDib, nullptr);
+    EXPECT_EQ(Stage.FrameHasTransparency, true);
     FrameNode empty{};
-    FrameCursor = &empty;
-    EXPECT_EQ(PrepareFrame(), 0);
-    FrameHasTransparency = 0;
+    Stage.FrameCursor = &empty;
+    EXPECT_EQ(PrepareFrame(&Stage), 0);
+    Stage.FrameHasTransparency = false;
 }
 
 TEST_F(LifecycleTest, FramePaletteAndAliasFollowTheCurrentFrame) {
-    SetGlobalTable(ScreenDescriptor, {kA, kB, kC, 0}, 4, 1);
-    ASSERT_EQ(BuildGlobalPalette(), 1);
-    FrameListHead = MixedList();
+    SetGlobalTable(Stage.gif.ScreenDescriptor, {kA, kB, kC, 0}, 4, 1);
+    ASSERT_EQ(BuildGlobalPalette(&Stage), 1);
+    Stage.gif.FrameListHead = MixedList();
 
-    FrameCursor = FrameListHead;  // own table, opaque
-    ASSERT_EQ(PrepareFrame(), 1);
-    EXPECT_NE(CurrentFrameDib, nullptr);
-    EXPECT_NE(FramePalette, nullptr);
-    EXPECT_EQ(ActivePalette, FramePalette);
-    EXPECT_EQ(FrameHasTransparency, 0);
+    Stage.FrameCursor = Stage.gif.FrameListHead;  // own table, opaque
+    ASSERT_EQ(PrepareFrame(&Stage), 1);
+    EXPECT_NE(Stage.CurrentFrameDib, nullptr);
+    EXPECT_NE(Stage.FramePalette, nullptr);
+    EXPECT_EQ(Stage.ActivePalette, Stage.FramePalette);
+    EXPECT_EQ(Stage.FrameHasTransparency, false);
     ExpectActivePaletteSound();
 
-    ReleaseFrame();
-    EXPECT_EQ(CurrentFrameDib, nullptr);
-    EXPECT_EQ(FramePalette, nullptr);
-    EXPECT_EQ(ActivePalette, nullptr);  // it named the palette just deleted
-    ReleaseFrame();                     // a second release does nothing
-    EXPECT_EQ(CurrentFrameDib, nullptr);
+    ReleaseFrame(&Stage);
+    EXPECT_EQ(Stage.CurrentFrameDib, nullptr);
+    EXPECT_EQ(Stage.FramePalette, nullptr);
+    EXPECT_EQ(Stage.ActivePalette, nullptr);  // it named the palette just deleted
+    ReleaseFrame(&Stage);                     // a second release does nothing
+    EXPECT_EQ(Stage.CurrentFrameDib, nullptr);
 
-    FrameCursor = FrameListHead->next->next;  // global table, transparent index 2
-    ASSERT_EQ(PrepareFrame(), 1);
-    EXPECT_EQ(ActivePalette, GlobalPalette);
-    EXPECT_EQ(FramePalette, nullptr);
-    EXPECT_EQ(FrameHasTransparency, 1);
+    Stage.FrameCursor = Stage.gif.FrameListHead->next->next;  // global table, transparent index 2
+    ASSERT_EQ(PrepareFrame(&Stage), 1);
+    EXPECT_EQ(Stage.ActivePalette, Stage.GlobalPalette);
+    EXPECT_EQ(Stage.FramePalette, nullptr);
+    EXPECT_EQ(Stage.FrameHasTransparency, true);
 
     // Straight from a global frame to an own-table frame without a release between.
-    FrameCursor = FrameListHead->next;
-    ASSERT_EQ(PrepareFrame(), 1);
-    EXPECT_EQ(ActivePalette, FramePalette);
-    EXPECT_NE(GlobalPalette, nullptr);
+    Stage.FrameCursor = Stage.gif.FrameListHead->next;
+    ASSERT_EQ(PrepareFrame(&Stage), 1);
+    EXPECT_EQ(Stage.ActivePalette, Stage.FramePalette);
+    EXPECT_NE(Stage.GlobalPalette, nullptr);
     ExpectActivePaletteSound();
-    FrameCursor = FrameListHead->next->next->next;
-    ASSERT_EQ(PrepareFrame(), 1);
-    EXPECT_EQ(FramePalette, nullptr);
-    EXPECT_EQ(ActivePalette, GlobalPalette);
+    Stage.FrameCursor = Stage.gif.FrameListHead->next->next->next;
+    ASSERT_EQ(PrepareFrame(&Stage), 1);
+    EXPECT_EQ(Stage.FramePalette, nullptr);
+    EXPECT_EQ(Stage.ActivePalette, Stage.GlobalPalette);
     ExpectActivePaletteSound();
 }
 
 TEST_F(LifecycleTest, ReleaseAnimationNullsEveryHandleAndTwiceDoesNothing) {
-    SetGlobalTable(ScreenDescriptor, {kA, kB, kC, 0}, 4, 1);
-    FrameListHead = MixedList();
-    ReleaseDrawingObjects();  // the fixture's snapshot and stage, to start from a known count
+    SetGlobalTable(Stage.gif.ScreenDescriptor, {kA, kB, kC, 0}, 4, 1);
+    Stage.gif.FrameListHead = MixedList();
+    ReleaseDrawingObjects(&Stage);  // the fixture's snapshot and stage, to start from a known count
     const int baseline = CountLiveGdiObjects();
-    FrameCursor = FrameListHead;
+    Stage.FrameCursor = Stage.gif.FrameListHead;
 
-    ASSERT_EQ(BuildGlobalPalette(), 1);
-    ASSERT_EQ(PrepareFrame(), 1);
-    FullScreenSnapshot = CaptureScreen(nullptr);
-    BackgroundSnapshot = CaptureScreenRect(&WindowRect, ActivePalette);
-    StageBitmap = MakeDisplayBitmap(kWidth, kHeight);
-    StageFromSnapshot();
-    ASSERT_TRUE(FullScreenSnapshot && BackgroundSnapshot && StageBitmap && FramePalette);
+    ASSERT_EQ(BuildGlobalPalette(&Stage), 1);
+    ASSERT_EQ(PrepareFrame(&Stage), 1);
+    Stage.FullScreenSnapshot = CaptureScreen(nullptr);
+    Stage.BackgroundSnapshot = CaptureScreenRect(&Stage.WindowRect, Stage.ActivePalette);
+    Stage.StageBitmap = MakeDisplayBitmap(kWidth, kHeight);
+    StageFromSnapshot(&Stage);
+    ASSERT_TRUE(Stage.FullScreenSnapshot && Stage.BackgroundSnapshot && Stage.StageBitmap && Stage.FramePalette);
     EXPECT_GT(CountLiveGdiObjects(), baseline);
 
-    ReleaseAnimation();
-    EXPECT_EQ(FrameListHead, nullptr);
-    EXPECT_EQ(FrameCursor, nullptr) << "the cursor still points into the freed list";
-    EXPECT_EQ(GlobalPalette, nullptr);
-    EXPECT_EQ(FramePalette, nullptr);
-    EXPECT_EQ(ActivePalette, nullptr);
-    EXPECT_EQ(CurrentFrameDib, nullptr);
-    EXPECT_EQ(BackgroundSnapshot, nullptr);
-    EXPECT_EQ(FullScreenSnapshot, nullptr);
-    EXPECT_EQ(StageBitmap, nullptr);
+    ReleaseAnimation(&Stage);
+    EXPECT_EQ(Stage.gif.FrameListHead, nullptr);
+    EXPECT_EQ(Stage.FrameCursor, nullptr) << "the cursor still points into the freed list";
+    EXPECT_EQ(Stage.GlobalPalette, nullptr);
+    EXPECT_EQ(Stage.FramePalette, nullptr);
+    EXPECT_EQ(Stage.ActivePalette, nullptr);
+    EXPECT_EQ(Stage.CurrentFrameDib, nullptr);
+    EXPECT_EQ(Stage.BackgroundSnapshot, nullptr);
+    EXPECT_EQ(Stage.FullScreenSnapshot, nullptr);
+    EXPECT_EQ(Stage.StageBitmap, nullptr);
     EXPECT_EQ(CountLiveGdiObjects(), baseline);
-    ReleaseAnimation();
+    ReleaseAnimation(&Stage);
     EXPECT_EQ(CountLiveGdiObjects(), baseline);
-    FrameCursor = nullptr;
+    Stage.FrameCursor = nullptr;
 }
 
 TEST_F(LifecycleTest, ThousandsOfFrameChangesAndPaintsDoNotGrowTheGdiObjectCount) {
-    SetGlobalTable(ScreenDescriptor, {kA, kB, kC, 0}, 4, 1);
-    ASSERT_EQ(BuildGlobalPalette(), 1);
-    FrameListHead = MixedList();
-    FrameCursor = FrameListHead;
-    ASSERT_EQ(PrepareFrame(), 1);
+    SetGlobalTable(Stage.gif.ScreenDescriptor, {kA, kB, kC, 0}, 4, 1);
+    ASSERT_EQ(BuildGlobalPalette(&Stage), 1);
+    Stage.gif.FrameListHead = MixedList();
+    Stage.FrameCursor = Stage.gif.FrameListHead;
+    ASSERT_EQ(PrepareFrame(&Stage), 1);
 
     // The frame change of a looping player, with a paint and now and then a composed
     // picture; disposals 1, 2, 3 and 7 all run.
     auto changeAndPaint = [this](int i) {
-        ApplyDisposal(FrameCursor->control.disposal);
-        FrameCursor = FrameCursor->next ? FrameCursor->next : FrameListHead;
-        ReleaseFrame();
-        PrepareFrame();
+        ApplyDisposal(&Stage, Stage.FrameCursor->control.disposal);
+        Stage.FrameCursor = Stage.FrameCursor->next ? Stage.FrameCursor->next : Stage.gif.FrameListHead;
+        ReleaseFrame(&Stage);
+        PrepareFrame(&Stage);
         ExpectActivePaletteSound();
         RepaintNow(window);
         if (i % 10 == 0) {
-            ComposedPicture picture = ComposeFrame(window, -(i % 7), i % 3);
+            ComposedPicture picture = ComposeFrame(&Stage, window, -(i % 7), i % 3);
             ReleaseComposedPicture(&picture);
         }
     };
@@ -162,8 +162,8 @@ TEST_F(LifecycleTest, ThousandsOfFrameChangesAndPaintsDoNotGrowTheGdiObjectCount
     std::printf("live GDI objects: %d before, %d after %d frame changes and paints\n", before,
                 after, rounds);
     EXPECT_EQ(after, before);
-    FrameCursor = nullptr;
-    ReleaseAnimation();
+    Stage.FrameCursor = nullptr;
+    ReleaseAnimation(&Stage);
 }
 
 }  // namespace

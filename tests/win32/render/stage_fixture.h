@@ -20,54 +20,54 @@ protected:
     std::vector<FrameNode> nodes;
 
     void SetUp() override {
-        ScreenDescriptor = ScreenDescriptorRecord{};
-        SetRect(&WindowRect, kLeft, kTop, kLeft + kWidth, kTop + kHeight);
-        BackgroundSnapshot = CaptureScreenRect(&WindowRect, nullptr);
-        StageBitmap = MakeDisplayBitmap(kWidth, kHeight);
-        ASSERT_NE(BackgroundSnapshot, nullptr);
-        ASSERT_NE(StageBitmap, nullptr);
-        StageFromSnapshot();
-        background = ReadBitmap(BackgroundSnapshot);
+        Stage.gif.ScreenDescriptor = ScreenDescriptorRecord{};
+        SetRect(&Stage.WindowRect, kLeft, kTop, kLeft + kWidth, kTop + kHeight);
+        Stage.BackgroundSnapshot = CaptureScreenRect(&Stage.WindowRect, nullptr);
+        Stage.StageBitmap = MakeDisplayBitmap(kWidth, kHeight);
+        ASSERT_NE(Stage.BackgroundSnapshot, nullptr);
+        ASSERT_NE(Stage.StageBitmap, nullptr);
+        StageFromSnapshot(&Stage);
+        background = ReadBitmap(Stage.BackgroundSnapshot);
         window = CreateStageTestWindow();
-        StageWindow = window;
+        Stage.StageWindow = window;
         SettleScreen();
     }
 
     void TearDown() override {
-        FrameCursor = nullptr;
-        ReleaseFrame();
-        ReleaseAnimation();  // a list a test put at FrameListHead, and every drawing object
+        Stage.FrameCursor = nullptr;
+        ReleaseFrame(&Stage);
+        ReleaseAnimation(&Stage);  // a list a test put at Stage.gif.FrameListHead, and every drawing object
         if (window)
             DestroyWindow(window);
-        StageWindow = nullptr;
+        Stage.StageWindow = nullptr;
         SettleScreen(60);  // the next test captures the desktop without this window
         FreeNodeImages(nodes);
-        ScreenDescriptor = ScreenDescriptorRecord{};
+        Stage.gif.ScreenDescriptor = ScreenDescriptorRecord{};
     }
 
     // Call once the frames are in `nodes` and ScreenDescriptor is final.
     FrameNode* Link() {
-        ModelStart(model, ScreenDescriptor, background);
+        ModelStart(model, Stage.gif.ScreenDescriptor, background);
         return LinkNodes(nodes);
     }
 
     void Show(FrameNode* node) {
-        FrameCursor = node;
-        ReleaseFrame();
-        PrepareFrame();
+        Stage.FrameCursor = node;
+        ReleaseFrame(&Stage);
+        PrepareFrame(&Stage);
         RepaintNow(window);
         ModelShowFrame(model, node);
     }
 
     // The frame now shown leaves with its own disposal method.
     void Leave() {
-        ApplyDisposal(FrameCursor->control.disposal);
-        ModelLeaveFrame(model, FrameCursor);
+        ApplyDisposal(&Stage, Stage.FrameCursor->control.disposal);
+        ModelLeaveFrame(model, Stage.FrameCursor);
     }
 
     ModelImage OnScreen() {
         SettleScreen();
-        HBITMAP shot = CaptureScreenRect(&WindowRect, nullptr);
+        HBITMAP shot = CaptureScreenRect(&Stage.WindowRect, nullptr);
         ModelImage image = ReadBitmap(shot);
         DeleteObject(shot);
         return image;

@@ -23,7 +23,7 @@ protected:
     PixelCanvas destination;
 
     void SetUp() override {
-        ScreenDescriptor = screen;
+        Stage.gif.ScreenDescriptor = screen;
         destination = MakeCanvas(kWidth, kHeight, 0);
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
@@ -51,7 +51,7 @@ protected:
     // destination; the frame bitmap must come back unchanged.
     void BlitAndCompare(FrameImage* frame) {
         frames.push_back(frame);
-        HGLOBAL dib = BuildFrameDib(frame);
+        HGLOBAL dib = BuildFrameDib(frame, Stage.gif.ScreenDescriptor);
         HBITMAP bitmap = FrameBitmap(frame, dib);
         const ModelImage before = ReadBitmap(bitmap);
 
@@ -115,7 +115,7 @@ TEST_F(TransparentBlitTest, WorksAtEveryDepthAndFromTheGlobalTable) {
     BlitAndCompare(MakeFrame(10, 6, 13, 1, {table.begin(), table.begin() + 9}, pixels, 4));
 
     SetGlobalTable(screen, table, 256, 1);
-    ScreenDescriptor = screen;
+    Stage.gif.ScreenDescriptor = screen;
     for (int i = 0; i < 10 * 6; ++i)
         pixels[i] = (i * 5) % 256;
     BlitAndCompare(MakeFrame(10, 6, 5, 8, {}, pixels, 0));

@@ -17,6 +17,7 @@
 #include "present/display_bitmap.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
+#include "present/window_state.h"
 #include "render/render_api.h"
 #include "show/animation_window.h"
 #include "show/message_window.h"
@@ -72,6 +73,7 @@ void DestroyQuietly(HWND window) {
 class ShowWindowTest : public ::testing::Test {
 protected:
     HWND window = nullptr;
+    PresentationState state = {};
     std::vector<FrameNode*> frames;
 
     void SetUp() override {
@@ -90,40 +92,41 @@ protected:
         PackageTrailer = PackageTrailerRecord{};
         PackageTrailer.message.present = withMessage ? 1 : 0;
         Bytes gif = Animation(delays);
-        ASSERT_EQ(GifLoadBytes(gif.data(), gif.size()), 1);
-        for (FrameNode* node = FrameListHead; node; node = node->next) frames.push_back(node);
+        state.gif = GifLoadBytes(gif.data(), gif.size());
+        ASSERT_NE(state.gif.FrameListHead, nullptr);
+        for (FrameNode* node = state.gif.FrameListHead; node; node = node->next) frames.push_back(node);
         ASSERT_EQ(frames.size(), delays.size());
-        BuildGlobalPalette();
-        SetRect(&WindowRect, 100, 100, 100 + kWidth, 100 + kHeight);
-        FrameCursor = FrameListHead;
-        ASSERT_EQ(PrepareFrame(), 1);
-        BackgroundSnapshot = CaptureScreenRect(&WindowRect, ActivePalette);
-        StageBitmap = CreateDisplayBitmap(kWidth, kHeight);
-        ASSERT_NE(BackgroundSnapshot, nullptr);
-        ASSERT_NE(StageBitmap, nullptr);
-        StageFromSnapshot();
+        BuildGlobalPalette(&state);
+        SetRect(&state.WindowRect, 100, 100, 100 + kWidth, 100 + kHeight);
+        state.FrameCursor = state.gif.FrameListHead;
+        ASSERT_EQ(PrepareFrame(&state), 1);
+        state.BackgroundSnapshot = CaptureScreenRect(&state.WindowRect, state.ActivePalette);
+        state.StageBitmap = CreateDisplayBitmap(kWidth, kHeight);
+        ASSERT_NE(state.BackgroundSnapshot, nullptr);
+        ASSERT_NE(state.StageBitmap, nullptr);
+        StageFromSnapshot(&state);
         window = CreateWindowExA(WS_EX_TOOLWINDOW, kAnimationClass, nullptr, WS_POPUP, 100, 100,
-                                 kWidth, kHeight, nullptr, nullptr, ProgramInstance, nullptr);
+                                 kWidth, kHeight, nullptr, nullptr, ProgramInstance, &state);
         ASSERT_NE(window, nullptr);
-        StageWindow = window;
+        state.StageWindow = window;
     }
 
     void TearDown() override {
         SetFrameClockSource(nullptr);
         DestroyQuietly(window);
-        FrameCursor = nullptr;
-        ReleaseFrame();
-        ReleaseAnimation();
+        state.FrameCursor = nullptr;
+        ReleaseFrame(&state);
+        ReleaseAnimation(&state);
         ReleaseMessageSnapshot();
-        StageWindow = nullptr;
+        state.StageWindow = nullptr;
     }
 
     void Tick(UINT_PTR id) { AnimationWindowProc(window, WM_TIMER, id, 0); }
 
     int Cursor() const {
         for (size_t k = 0; k < frames.size(); ++k)
-            if (frames[k] == FrameCursor) return int(k);
-        return FrameCursor ? -2 : -1;
+            if (frames[k] == state.FrameCursor) return int(k);
+        return state.FrameCursor ? -2 : -1;
     }
 
     bool Pending(UINT message) {
@@ -151,59 +154,59 @@ TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoo
     TestClock = 1000;
     SetFrameClockSource(TestClockNow);
     Load({20, 0, 65535, 100, 5}, false);
-    ASSERT_EQ(TimerId, kFrameTimerId) << "the frame timer was not started at creation";
-    EXPECT_EQ(TimerArmed, 0);
-    EXPECT_EQ(LastAdvanceTick, 1000u) << "the creation did not take the time";
+    ASSERT_EQ(state.TimerId, kFrameTimerId) << "the frame timer was not started at creation";
+    EXPECT_EQ(state.TimerArmed, false);
+    EXPECT_EQ(state.LastAdvanceTick, 1000u) << "the creation did not take the time";
 
     TestClock = 1199;
-    Tick(TimerId + 1);
+    Tick(state.TimerId + 1);
     EXPECT_EQ(Cursor(), 0) << "a tick of another timer advanced";
-    EXPECT_EQ(TimerArmed, 0);
-    Tick(TimerId);
+    EXPECT_EQ(state.TimerArmed, false);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 0) << "the first tick only arms";
-    EXPECT_EQ(TimerArmed, 1);
+    EXPECT_EQ(state.TimerArmed, true);
 
     // Delay 20 is 200 ms, counted whole from the window's creation.
-    Tick(TimerId);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 0) << "a delay of 20 hundredths ended early";
     TestClock = 1200;
-    Tick(TimerId);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 1);
-    EXPECT_EQ(LastAdvanceTick, 1200u) << "the advance did not take the time";
+    EXPECT_EQ(state.LastAdvanceTick, 1200u) << "the advance did not take the time";
 
     // Delay 0: the next accepted tick. The show is now far more than a second behind its
     // due time, so it counts from the present instead of racing through frames.
     TestClock = beforeLongDelay;
-    Tick(TimerId);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 2);
-    EXPECT_EQ(LastAdvanceTick, beforeLongDelay) << "a show far behind did not resynchronise";
+    EXPECT_EQ(state.LastAdvanceTick, beforeLongDelay) << "a show far behind did not resynchronise";
 
     // Delay 65535 is 655 350 ms, taken as unsigned: not over 1 ms before its end. A tick
     // 7 ms late does not make the next frame late: it is due 655 350 ms after this one was.
     TestClock = beforeLongDelay + 655349u;
-    Tick(TimerId);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 2) << "a delay of 65535 hundredths ended early";
     TestClock = beforeLongDelay + 655357u;
-    Tick(TimerId);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 3);
-    EXPECT_EQ(LastAdvanceTick, beforeLongDelay + 655350u) << "the lateness of the tick was kept";
+    EXPECT_EQ(state.LastAdvanceTick, beforeLongDelay + 655350u) << "the lateness of the tick was kept";
 
     // The counter wraps 21 ms into a delay of 1 s: advance at once.
     TestClock = 5;
-    Tick(TimerId);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 4) << "a wrapped counter did not advance";
-    EXPECT_EQ(LastAdvanceTick, 5u);
+    EXPECT_EQ(state.LastAdvanceTick, 5u);
 
     // The real timer delivers ticks while frames are due.
     EXPECT_TRUE(TimerTickArrives(window, 2000)) << "the frame timer sends no ticks";
 
     // Leaving the last frame without a message: the frame stays and the timer stops.
     TestClock = 5 + 50;
-    Tick(TimerId);
+    Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 4);
-    EXPECT_NE(CurrentFrameDib, nullptr) << "the last frame was released";
-    EXPECT_FALSE(Pending(WM_DESTROY)) << "the message window was requested without a message";
-    EXPECT_EQ(TimerId, 0u);
+    EXPECT_NE(state.CurrentFrameDib, nullptr) << "the last frame was released";
+    EXPECT_FALSE(Pending(kOpenMessageWindowRequest)) << "the message window was requested without a message";
+    EXPECT_EQ(state.TimerId, 0u);
     while (Pending(WM_TIMER)) {
     }
     // Showing that no tick comes: six periods of the 10 ms timer are long enough for one
@@ -211,23 +214,23 @@ TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoo
     EXPECT_FALSE(TimerTickArrives(window, 6 * kFrameTimerPeriod))
         << "the timer still runs after the last frame";
     TestClock += 10000;
-    for (int k = 0; k < 5; ++k) Tick(TimerId);
+    for (int k = 0; k < 5; ++k) Tick(state.TimerId);
     EXPECT_EQ(Cursor(), 4) << "the animation looped";
     EXPECT_EQ(EndShowCalls, 0);
 }
 
 TEST_F(ShowWindowTest, EndOfTheListWithAMessageRequestsTheMessageWindowOnce) {
     Load({0, 0}, true);
-    Tick(TimerId);   // arms
-    Tick(TimerId);
+    Tick(state.TimerId);   // arms
+    Tick(state.TimerId);
     ASSERT_EQ(Cursor(), 1);
-    Tick(TimerId);
-    EXPECT_EQ(FrameCursor, nullptr);
-    EXPECT_EQ(CurrentFrameDib, nullptr) << "the last frame was not released";
-    EXPECT_TRUE(Pending(WM_DESTROY)) << "no request for the message window";
-    EXPECT_FALSE(Pending(WM_DESTROY)) << "more than one request";
-    Tick(TimerId);   // a tick before the request is handled finds no frame
-    EXPECT_FALSE(Pending(WM_DESTROY));
+    Tick(state.TimerId);
+    EXPECT_EQ(state.FrameCursor, nullptr);
+    EXPECT_EQ(state.CurrentFrameDib, nullptr) << "the last frame was not released";
+    EXPECT_TRUE(Pending(kOpenMessageWindowRequest)) << "no request for the message window";
+    EXPECT_FALSE(Pending(kOpenMessageWindowRequest)) << "more than one request";
+    Tick(state.TimerId);   // a tick before the request is handled finds no frame
+    EXPECT_FALSE(Pending(kOpenMessageWindowRequest));
     EXPECT_EQ(EndShowCalls, 0);
 }
 
@@ -310,19 +313,21 @@ TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsI
     EXPECT_EQ(placed.top, cy - side);
     EXPECT_EQ(placed.right - placed.left, side);
     EXPECT_EQ(placed.bottom - placed.top, side);
-    EXPECT_TRUE(EqualRect(&placed, &WindowRect));
+    const PresentationState* shown = PresentationOf(message);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(EqualRect(&placed, &shown->WindowRect));
     EXPECT_TRUE(IsWindowVisible(message));
     EXPECT_FALSE(IsWindowVisible(window)) << "the animation window is still shown";
-    EXPECT_EQ(StageWindow, message);
-    EXPECT_EQ(FrameListHead, nullptr) << "the animation was not released";
-    EXPECT_EQ(FrameCursor, nullptr);
+    EXPECT_EQ(shown->StageWindow, message);
+    EXPECT_EQ(state.gif.FrameListHead, nullptr) << "the animation was not released";
+    EXPECT_EQ(state.FrameCursor, nullptr);
     frames.clear();
 
     // A click queued behind the end-of-list request, and the request itself.
     AnimationWindowProc(window, WM_LBUTTONDOWN, 0, 0);
-    AnimationWindowProc(window, WM_DESTROY, 0, 0);
+    AnimationWindowProc(window, kOpenMessageWindowRequest, 0, 0);
     EXPECT_EQ(CountMessageWindows(), 1) << "a second message window was opened";
-    EXPECT_EQ(StageWindow, message);
+    EXPECT_EQ(shown->StageWindow, message);
     EXPECT_EQ(EndShowCalls, 0);
     EXPECT_EQ(AbandonShowCalls, 0);
 

@@ -224,10 +224,10 @@ TEST_F(BackgroundSoundTest, WaveOpensWaveaudioPlaysAndStopsOnce) {
     EXPECT_EQ(DeviceType(device), DWORD(MCI_DEVTYPE_WAVEFORM_AUDIO));
     EXPECT_EQ(DeviceMode(device), DWORD(MCI_MODE_PLAY)) << "StartSound must not wait for the end";
 
-    EXPECT_FALSE(StopSound());
+    EXPECT_EQ(StopSound(), 1);
     EXPECT_EQ(WaveDevice, 0u);
     EXPECT_EQ(DeviceType(device), 0u) << "the device is still open after StopSound";
-    EXPECT_FALSE(StopSound()) << "a second StopSound has nothing to close";
+    EXPECT_EQ(StopSound(), 1) << "a second StopSound has nothing to close";
     EXPECT_TRUE(watcher.Boxes().empty());
     DeleteFileA(wav.c_str());
 }
@@ -241,17 +241,17 @@ TEST_F(BackgroundSoundTest, MidiOpensTheSequencer) {
     EXPECT_EQ(WaveDevice, 0u);
     EXPECT_EQ(DeviceType(device), DWORD(MCI_DEVTYPE_SEQUENCER));
 
-    EXPECT_FALSE(StopSound());
+    EXPECT_EQ(StopSound(), 1);
     EXPECT_EQ(MidiDevice, 0u);
     EXPECT_EQ(DeviceType(device), 0u);
-    EXPECT_FALSE(StopSound());
+    EXPECT_EQ(StopSound(), 1);
     EXPECT_TRUE(watcher.Boxes().empty());
     DeleteFileA(midi.c_str());
 }
 
 TEST_F(BackgroundSoundTest, WithoutSoundStopSoundDoesNothing) {
     ErrorBoxWatcher watcher;
-    EXPECT_FALSE(StopSound());
+    EXPECT_EQ(StopSound(), 1);
     EXPECT_EQ(MidiDevice, 0u);
     EXPECT_EQ(WaveDevice, 0u);
     EXPECT_TRUE(watcher.Boxes().empty());
@@ -293,7 +293,7 @@ TEST_P(SoundRefusalTest, OneErrorBoxAndNoDeviceLeftOpen) {
     EXPECT_EQ(MidiDevice, 0u);
     EXPECT_EQ(WaveDevice, 0u);
     ExpectOneErrorBox(watcher.Boxes(), PlatformText(code));
-    EXPECT_FALSE(StopSound());
+    EXPECT_EQ(StopSound(), 1);
     EXPECT_EQ(watcher.Boxes().size(), 1u) << "StopSound showed a box";
     DeleteFileA(path.c_str());
 }
