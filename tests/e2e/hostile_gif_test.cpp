@@ -84,6 +84,7 @@ class HostileGifTest : public ShowTest, public ::testing::WithParamInterface<Hos
 TEST_P(HostileGifTest, EndsWithExitCodeZeroAndAnEmptyTemporaryFolder) {
     ShowPackage package;
     package.animationPath = WriteAnimation(GetParam().make());
+    package.unchecked = true;
     WineProcess* show = StartShow(package);
     ASSERT_NE(show, nullptr);
 

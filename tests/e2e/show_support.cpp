@@ -5,6 +5,7 @@
 
 #include "desktop_pattern.h"
 #include "gif/gif_loader.h"
+#include "package/package_layout.h"
 #include "tackon.h"
 
 namespace e2e {
@@ -97,10 +98,43 @@ std::vector<ModelImage> ModelFrames(const Bytes& gif, const ModelImage& backgrou
     return frames;
 }
 
+namespace {
+
+// A 1 x 1 GIF that tackon packs, to be replaced by the animation as it is.
+const char kStandIn[] = "GIF89a\x01\x00\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00"
+                        "\x00\x02\x02\x44\x01\x00;";
+
+// Puts the animation file into the packed show in place of the stand-in.
+bool PutAnimationAsItIs(const std::string& output, const std::string& animationPath, std::string* error) {
+    std::string show, animation;
+    if (!ReadFileBytes(output, &show) || !ReadFileBytes(animationPath, &animation) || show.size() <= kTrailerSize) {
+        *error = "cannot read the show or the animation";
+        return false;
+    }
+    PackageTrailerRecord trailer;
+    DecodeTrailer(reinterpret_cast<const uint8_t*>(show.data()) + show.size() - kTrailerSize, &trailer);
+    PackagePayloads payloads;
+    if (LocatePayloads(show.size(), trailer, &payloads) != kPackageAccepted) {
+        *error = "tackon's show does not load";
+        return false;
+    }
+    show.replace(size_t(payloads.animation.offset), size_t(payloads.animation.size), animation);
+    trailer.animation.size = uint32_t(animation.size());
+    EncodeTrailer(trailer, reinterpret_cast<uint8_t*>(&show[show.size() - kTrailerSize]));
+    return WriteFileBytes(output, show);
+}
+
+}  // namespace
+
 bool PackShow(const std::string& player, const ShowPackage& package, const std::string& output,
               std::string* error) {
+    const std::string standIn = output + ".stand-in.gif";
+    if (package.unchecked && !WriteFileBytes(standIn, std::string(kStandIn, sizeof kStandIn - 1))) {
+        *error = "cannot write " + standIn;
+        return false;
+    }
     std::vector<std::string> args = {"--player",    player,
-                                     "--animation", package.animationPath,
+                                     "--animation", package.unchecked ? standIn : package.animationPath,
                                      "--start",     std::to_string(package.start),
                                      "--end",       std::to_string(package.end),
                                      "-o",          output};
@@ -113,7 +147,8 @@ bool PackShow(const std::string& player, const ShowPackage& package, const std::
     std::ostringstream out, err;
     int status = RunTackon(args, out, err);
     if (status != 0) *error = err.str();
-    return status == 0;
+    if (package.unchecked) std::remove(standIn.c_str());
+    return status == 0 && (!package.unchecked || PutAnimationAsItIs(output, package.animationPath, error));
 }
 
 std::vector<TopWindow> WindowsOfSize(int width, int height) {

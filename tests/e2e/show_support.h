@@ -50,6 +50,9 @@ struct ShowPackage {
     std::string colour = "#000000";
     int start = 0;
     int end = 0;
+    // The animation goes into the package as it is, past the checks tackon makes before it
+    // packs, so that what is tested is the player's own refusal of a file made by hand.
+    bool unchecked = false;
 };
 // Packs the player of the Windows tree with tackon into output; false with tackon's words.
 bool PackShow(const std::string& player, const ShowPackage& package, const std::string& output,
