@@ -275,13 +275,16 @@ const fileReaders = {
 const inputKeys = {'animation': 'animation', 'logo': 'logo', 'message-picture': 'messagePicture',
                    'sound': 'sound', 'backdrop-picture': 'backdropPicture'};
 
+// The input's version changes when reading starts and again when it ends, so that nothing
+// made from the input meanwhile (a packer holding it) is taken for what was read.
 async function readFile(id, file) {
   beginWork();
   const key = inputKeys[id];
+  const nextVersion = () => { inputVersions[key] = (inputVersions[key] || 0) + 1; };
   inputs[key] = null;
-  inputVersions[key] = (inputVersions[key] || 0) + 1;
+  nextVersion();
   delete fileErrors[id];
-  invalidateShow();
+  dropShow('Reading the file…');
   try {
     if (file) {
       try {
@@ -298,6 +301,7 @@ async function readFile(id, file) {
       await composeAnimation();
     }
     if (id === 'message-picture') fittedPicture = null;
+    nextVersion();
     changed(id);
   } finally {
     endWork();
@@ -881,9 +885,13 @@ function setDownload(enabled, note) {
 }
 
 // Any edit makes the built show stale: it is dropped at once, and a check is scheduled.
-function invalidateShow() {
+function dropShow(note) {
   ++checkGeneration;
-  setDownload(false, inputs.animation ? 'Checking the show…' : $('verdict').textContent);
+  setDownload(false, inputs.animation ? note : $('verdict').textContent);
+}
+
+function invalidateShow() {
+  dropShow('Checking the show…');
   scheduleCheck();
 }
 

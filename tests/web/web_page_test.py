@@ -268,6 +268,9 @@ class PreviewTest(unittest.TestCase):
         page.set_value("sound-rate", "44100x2")
         page.set_file("sound", long_sound)
         self.assertTrue(page.element("download").is_enabled(), page.text("verdict"))
+        # The show carries the whole sound as a 44,100 Hz stereo WAV.
+        show_bytes = int("".join(c for c in page.text("verdict").split("bytes")[0] if c.isdigit()))
+        self.assertGreater(show_bytes, 180 * 44100 * 4)
         driver = page.driver
         # Edits in one task, as fast typing comes: none of them packs; one check follows.
         packs = driver.execute_script("return window.reelboxPacks")
