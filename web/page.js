@@ -762,14 +762,26 @@ function heavyKey() {
   return [inputVersions.animation, message, soundKey(), inputVersions.logo].join('|');
 }
 
-// The packer with the current large inputs, made afresh when one of them changed.
+// The packer with the current large inputs, made afresh when one of them changed. A packer
+// left half made (memory ran out) is not kept.
 function packerWithInputs(sound) {
   const key = heavyKey();
   if (showPacker.pointer && showPacker.key === key) return showPacker;
   if (showPacker.pointer) core._ReelboxPackFree(showPacker.pointer);
+  showPacker = {pointer: 0, key: '', errors: {}};
   const packer = core._ReelboxPackCreate();
-  showPacker = {pointer: packer, key, errors: {}};
-  const errors = showPacker.errors;
+  const errors = {};
+  try {
+    setLargeInputs(packer, sound, errors);
+  } catch (e) {
+    core._ReelboxPackFree(packer);
+    throw e;
+  }
+  showPacker = {pointer: packer, key, errors};
+  return showPacker;
+}
+
+function setLargeInputs(packer, sound, errors) {
   const error = () => sentence(packerText(core._ReelboxPackError(packer)));
   const refuse = (id, done) => { if (!done && !errors[id]) errors[id] = error(); };
   withBytes(playerBytes, (p, n) => {
@@ -787,7 +799,6 @@ function packerWithInputs(sound) {
   }
   if (sound) withBytes(sound, (p, n) => refuse('sound', core._ReelboxPackSetSoundFile(packer, p, n)));
   if (inputs.logo) withBytes(inputs.logo, (p, n) => refuse('logo', core._ReelboxPackSetLogo(packer, p, n)));
-  return showPacker;
 }
 
 // Builds the show from every input; fills errors with the messages of refused fields and
@@ -915,7 +926,6 @@ const scheduleCompose = debounced(COMPOSE_DELAY_MS, composeAnimation);
 // What an edit of field key changes: the fields shown, the field's own check, the preview
 // parts it touches, and (later) the whole show's check.
 function changed(key) {
-  window.reelboxRefreshes = (window.reelboxRefreshes || 0) + 1;
   // Choosing a colour chooses what it colours.
   if (key === 'message-colour') $('message-kind-colour').checked = true;
   if (key === 'backdrop-colour') $('backdrop-kind-colour').checked = true;
