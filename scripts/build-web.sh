@@ -23,7 +23,7 @@ for source in web/core/*.cpp src/gif/*.cpp src/package/*.cpp src/pack/*.cpp \
               src/render/composition_model.cpp src/render/dib_layout.cpp src/show/placement.cpp; do
   [ "$source" = src/gif/file_mapping_win32.cpp ] || sources+=("$source")
 done
-exports='_WebAlloc,_WebFree,_WebLoadAnimation,_WebReleaseAnimation,_WebAnimationWidth,_WebAnimationHeight,_WebFrameDelay,_WebComposeFrames,_WebAnimationCorner,_WebMessageLayout'
+exports='_WebAlloc,_WebFree,_WebLoadAnimation,_WebReleaseAnimation,_WebAnimationWidth,_WebAnimationHeight,_WebFrameDelay,_WebComposeFrames,_WebAnimationCorner,_WebMessageLayout,_WebPictureBudget,_WebCompositionBudget,_WebBuildWave,_WebReleaseWave'
 exports+=$(grep -o 'ReelboxPack[A-Za-z0-9]*(' src/pack/pack_api.h | sort -u | sed 's/^/,_/; s/($//' | tr -d '\n')
 
 mkdir -p "$OUT"
@@ -40,6 +40,8 @@ em++ -O2 "$objects"/*.o \
   -sEXPORTED_RUNTIME_METHODS='["HEAPU8","UTF8ToString"]' \
   -o "$tmp/reelbox_core.js"
 { printf 'window.ReelboxPlayerBase64 = "'; base64 -w0 "$PLAYER"; printf '";\n'; } > "$tmp/player.js"
-cp web/index.html web/*.js web/style.css "$tmp/"
+cp web/*.html web/*.js web/*.css "$tmp/"
+# The page's download area links the guide to sending shows, shipped beside it.
+if [ -f docs/sending-shows.md ]; then cp docs/sending-shows.md "$tmp/"; fi
 cp "$tmp"/* "$OUT/"
 echo "web page in $OUT (player: $PLAYER)"

@@ -3,7 +3,9 @@
 // placement arithmetic for the slide and the message square. Only glue lives here: byte
 // buffers in and out of WebAssembly memory and pixel order for the canvas.
 //
-// Owns: the frames of the last composition (WebFrames) and the loaded animation's list.
+// Every block handed to the page is checked: a refused allocation answers null (or 0), and
+// sizes are unsigned. Owns: the frames of the last composition (WebFrames), the last
+// converted sound (WebWave) and the loaded animation's list.
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
@@ -11,12 +13,19 @@
 #include <vector>
 
 #include "gif/gif_loader.h"
+#include "pack/pack_api.h"
+#include "pack/wave_writer.h"
 #include "render/composition_model.h"
 #include "show/placement.h"
 
 namespace {
 
-std::vector<uint8_t> WebFrames;   // every composed frame, RGBA, one after another
+// The composed frames the preview may hold: beyond this the page refuses the animation
+// rather than exhaust the browser's memory.
+constexpr uint64_t kCompositionBudget = 500000000;
+
+uint8_t* WebFrames = nullptr;   // every composed frame, RGBA, one after another
+std::vector<uint8_t> WebWave;   // the last sound converted to a WAV
 
 const FrameNode* FrameAt(int index) {
     const FrameNode* node = FrameListHead;
@@ -44,14 +53,22 @@ void ReleaseLoadedList() {
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE uint8_t* WebAlloc(int size) { return static_cast<uint8_t*>(std::malloc(size)); }
+// Null when the block cannot be had; the page checks before it copies anything in.
+EMSCRIPTEN_KEEPALIVE uint8_t* WebAlloc(size_t size) {
+    return static_cast<uint8_t*>(std::malloc(size ? size : 1));
+}
 EMSCRIPTEN_KEEPALIVE void WebFree(void* block) { std::free(block); }
+
+// The limits the page names when it refuses a picture or an animation: the packer's pixel
+// budget (the one tackon applies) and the preview's composition budget in bytes.
+EMSCRIPTEN_KEEPALIVE uint32_t WebPictureBudget() { return REELBOX_PACK_PICTURE_PIXEL_BUDGET; }
+EMSCRIPTEN_KEEPALIVE uint32_t WebCompositionBudget() { return uint32_t(kCompositionBudget); }
 
 // Replaces the loaded animation with the GIF in data; answers its frame count, 0 when the
 // decoder loads no frame.
-EMSCRIPTEN_KEEPALIVE int WebLoadAnimation(const uint8_t* data, int size) {
+EMSCRIPTEN_KEEPALIVE int WebLoadAnimation(const uint8_t* data, size_t size) {
     ReleaseLoadedList();
-    if (!GifLoadBytes(data, size_t(size)))
+    if (!GifLoadBytes(data, size))
         return 0;
     int count = 0;
     for (const FrameNode* node = FrameListHead; node; node = node->next)
@@ -69,28 +86,60 @@ EMSCRIPTEN_KEEPALIVE int WebFrameDelay(int index) {
 }
 
 // Plays the loaded list once over a backdrop of the window's size (RGBA bytes) and answers
-// the composed frames, RGBA, one after another; null when nothing is loaded.
+// the composed frames, RGBA, one after another. Null when nothing is loaded, when the
+// window has no pixels, when the frames would pass the composition budget or when memory
+// runs out; the frames stay until the next composition.
 EMSCRIPTEN_KEEPALIVE const uint8_t* WebComposeFrames(const uint8_t* backdropRgba) {
-    WebFrames.clear();
-    if (!FrameListHead)
-        return nullptr;
+    std::free(WebFrames);
+    WebFrames = nullptr;
     const int width = ScreenDescriptor.screenWidth;
     const int height = ScreenDescriptor.screenHeight;
+    uint64_t count = 0;
+    for (const FrameNode* node = FrameListHead; node; node = node->next)
+        ++count;
+    if (count == 0 || width <= 0 || height <= 0)
+        return nullptr;
+    const uint64_t frameBytes = uint64_t(width) * uint64_t(height) * 4;
+    if (frameBytes * count > kCompositionBudget)
+        return nullptr;
+    uint8_t* frames = static_cast<uint8_t*>(std::malloc(size_t(frameBytes * count)));
+    if (!frames)
+        return nullptr;
     ModelImage background = MakeModelImage(width, height, 0);
     for (size_t i = 0; i < background.pixels.size(); ++i) {
         const uint8_t* p = backdropRgba + 4 * i;
         background.pixels[i] = (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
     }
-    for (const ModelImage& frame : ModelPlayList(FrameListHead, ScreenDescriptor, background)) {
-        for (uint32_t pixel : frame.pixels) {
-            WebFrames.push_back(uint8_t(pixel >> 16));
-            WebFrames.push_back(uint8_t(pixel >> 8));
-            WebFrames.push_back(uint8_t(pixel));
-            WebFrames.push_back(255);
+    CompositionModel model;
+    ModelStart(model, ScreenDescriptor, background);
+    uint8_t* out = frames;
+    for (const FrameNode* node = FrameListHead; node; node = node->next) {
+        for (uint32_t pixel : ModelShowFrame(model, node).pixels) {
+            *out++ = uint8_t(pixel >> 16);
+            *out++ = uint8_t(pixel >> 8);
+            *out++ = uint8_t(pixel);
+            *out++ = 255;
         }
+        ModelLeaveFrame(model, node);
     }
-    return WebFrames.data();
+    WebFrames = frames;
+    return WebFrames;
 }
+
+// Decoded samples written as the WAV the packer would store for them (the same call the
+// packer makes), so that a long sound is converted once, not at every check. *size gets
+// its length; null when there is nothing to write.
+EMSCRIPTEN_KEEPALIVE const uint8_t* WebBuildWave(const float* samples, size_t frameCount,
+                                                 int channels, int sampleRate, int outputRate,
+                                                 int outputChannels, size_t* size) {
+    WebWave = BuildWave(samples, frameCount, channels, sampleRate,
+                        outputRate == 0 ? kDefaultSoundRate : outputRate, outputChannels);
+    *size = WebWave.size();
+    return WebWave.empty() ? nullptr : WebWave.data();
+}
+
+// Lets the converted sound go once the page has its copy.
+EMSCRIPTEN_KEEPALIVE void WebReleaseWave() { std::vector<uint8_t>().swap(WebWave); }
 
 // Frees the loaded animation, so that the packer's checks find the decoder empty.
 EMSCRIPTEN_KEEPALIVE void WebReleaseAnimation() { ReleaseLoadedList(); }
