@@ -11,6 +11,7 @@
 #include "pack/message_metafile.h"
 #include "pack/show_checks.h"
 #include "pack/wave_writer.h"
+#include "pack/web_show.h"
 
 namespace {
 
@@ -50,7 +51,8 @@ struct ReelboxPacker {
     bool about = false;
     std::vector<uint8_t> output;
     std::vector<Finding> findings;
-    std::string report, findingText, utf8;
+    std::string report, findingText, utf8, webShow;
+    std::vector<uint8_t> messagePicture;
 
     ReelboxPacker() {
         std::memset(&font, 0, sizeof font);
@@ -337,6 +339,37 @@ const char* ReelboxPackFindingText(const ReelboxPacker* p, int index) {
 }
 
 const char* ReelboxPackReport(const ReelboxPacker* p) { return p->report.c_str(); }
+
+const unsigned char* ReelboxPackWebShow(ReelboxPacker* p, const unsigned char* htmlTemplate,
+                                        size_t templateSize, const unsigned char* show,
+                                        size_t showSize, unsigned backdropColour,
+                                        const unsigned char* picture, size_t pictureSize,
+                                        size_t* size) {
+    *size = 0;
+    p->webShow.clear();
+    std::string why;
+    const WebShowBackdrop backdrop{backdropColour, picture, pictureSize};
+    if (!BuildWebShow(std::string(reinterpret_cast<const char*>(htmlTemplate), templateSize), show,
+                      showSize, backdrop, &p->webShow, &why)) {
+        p->Fail(why);
+        return nullptr;
+    }
+    p->Done();
+    *size = p->webShow.size();
+    return reinterpret_cast<const unsigned char*>(p->webShow.data());
+}
+
+const unsigned char* ReelboxPackDrawMessage(ReelboxPacker* p, const unsigned char* metafile,
+                                           size_t size, int* width, int* height) {
+    std::string why;
+    if (!DrawMessageMetafile(metafile, size, width, height, &p->messagePicture, &why)) {
+        p->messagePicture.clear();
+        p->Fail("the message cannot be drawn here: " + why);
+        return nullptr;
+    }
+    p->Done();
+    return p->messagePicture.data();
+}
 
 const char* ReelboxPackCaptionToUtf8(ReelboxPacker* p, const unsigned char* bytes, size_t size,
                                      int charset, int* readAs) {
