@@ -540,6 +540,7 @@ function refresh(recompose) {
 
 function setDownload(enabled, note) {
   $('download').disabled = !enabled;
+  $('download-web').disabled = !enabled;
   $('download-note').textContent = note;
   if (!enabled) builtShow = null;
 }
@@ -618,6 +619,11 @@ function wire() {
   $('frame-previous').addEventListener('click', () => stepFrame(-1));
   $('frame-next').addEventListener('click', () => stepFrame(1));
   $('download').addEventListener('click', download);
+  // The same show as one web page for phones and other systems (web_show_download.js).
+  $('download-web').addEventListener('click', () => downloadWebShow(core, builtShow, {
+    colour: colourValue('backdrop-colour'),
+    picture: $('backdrop-kind-picture').checked && inputs.backdropPicture ? backdropCanvas() : null,
+  }).catch((e) => { $('download-note').textContent = e.message; }));
 }
 
 function decodeBase64(text) {

@@ -10,6 +10,7 @@
 #include "payload_checks.h"
 #include "picture_decoding.h"
 #include "sound_decoding.h"
+#include "web_show_writer.h"
 
 namespace {
 
@@ -136,5 +137,9 @@ bool PackShow(const PackRequest& request, std::ostream& out, std::string* error)
     size_t size = 0;
     const unsigned char* show = ReelboxPackOutput(packer, &size);
     const std::vector<uint8_t> bytes(show, show + size);
-    return WriteFileAtomically(request.output, {&bytes}, error);
+    std::vector<uint8_t> page;
+    if (!request.webShow.empty() && !MakeWebShow(packer, bytes, &page, error))
+        return false;
+    return (request.output.empty() || WriteFileAtomically(request.output, {&bytes}, error)) &&
+           (request.webShow.empty() || WriteFileAtomically(request.webShow, {&page}, error));
 }
