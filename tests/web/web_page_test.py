@@ -361,32 +361,34 @@ class WebShowTest(unittest.TestCase):
         self.assertEqual(page.console_errors(), [])
 
     def test_plays_on_desktop_and_phone(self):
-        def probe(phone):
-            def before_load(driver):
-                driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WEB_SHOW_PROBE})
-                if phone:
-                    driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
-                        "width": 375, "height": 667, "deviceScaleFactor": 2, "mobile": True})
-            return before_load
+        def before_load(driver):
+            driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WEB_SHOW_PROBE})
 
-        ready = dict(ready="document.body.dataset.state", started=("waiting", "failed"))
+        def turn(page, width, height):
+            page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                "width": width, "height": height, "deviceScaleFactor": 2, "mobile": True})
+
         url = "file://" + os.path.abspath(self.show)
-        with Page(url, probe(False), **ready) as page:
+        with Page(url, before_load, ready="document.body.dataset.state",
+                  started=("waiting", "failed")) as page:
             script = self.play(page, os.path.join(SHOTS, "web-show-desktop"))
             self.open_about_and_end(page, script, os.path.join(SHOTS, "web-show-desktop"))
             self.check_requests(page, url)
-        with Server(WORK, "show.html") as url, Page(url, probe(True), **ready) as page:
-            script = self.play(page, os.path.join(SHOTS, "web-show-phone"))
-            self.assertEqual(script("[innerWidth, innerHeight]"), [375, 667])
-            # Turned round, the message stands in the same cell of the new screen.
-            page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
-                "width": 667, "height": 375, "deviceScaleFactor": 2, "mobile": True})
-            page.wait_for(lambda: script(
-                "document.getElementById('message').getBoundingClientRect().bottom") == 375,
-                "the message to move into the turned screen")
-            self.check_message(page, 667, 375)
-            page.screenshot(os.path.join(SHOTS, "web-show-phone-turned.png"))
-            self.check_requests(page, url)
+            # The same browser as a phone, the show served from a web server.
+            with Server(WORK, "show.html") as served:
+                turn(page, 375, 667)
+                page.driver.get(served)
+                page.wait_for(lambda: script("document.body.dataset.state") == "waiting", "the show to start")
+                self.assertEqual(script("[innerWidth, innerHeight]"), [375, 667])
+                self.play(page, os.path.join(SHOTS, "web-show-phone"))
+                # Turned round, the message stands in the same cell of the new screen.
+                turn(page, 667, 375)
+                page.wait_for(lambda: script(
+                    "document.getElementById('message').getBoundingClientRect().bottom") == 375,
+                    "the message to move into the turned screen")
+                self.check_message(page, 667, 375)
+                page.screenshot(os.path.join(SHOTS, "web-show-phone-turned.png"))
+                self.check_requests(page, served)
 
 
 if __name__ == "__main__":
