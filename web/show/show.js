@@ -17,6 +17,7 @@
   let core = null;
   let packer = null;
   let packagePointer = 0;
+  let scratch = 0;           // room in the core for the integers it answers
   let show = null;           // the package as WebShowRead reads it
   let animation = null;      // {width, height, count}
   let backdropPicture = null;
@@ -47,15 +48,10 @@
     return bytes;
   }
 
-  // Calls use with room for count 32-bit integers and answers them.
+  // Calls use with room in the core for count (up to 20) 32-bit integers, and answers them.
   function ints(count, use) {
-    const pointer = core._WebAlloc(4 * count);
-    try {
-      use(pointer);
-      return Array.from(new Int32Array(core.HEAPU8.buffer, pointer, count));
-    } finally {
-      core._WebFree(pointer);
-    }
+    use(scratch);
+    return Array.from(new Int32Array(core.HEAPU8.buffer, scratch, count));
   }
 
   function withBytes(bytes, use) {
@@ -352,6 +348,7 @@
     const data = JSON.parse($('show-data').textContent);
     core = await ReelboxCore();
     packer = core._ReelboxPackCreate();
+    scratch = core._WebAlloc(80);
     show = readPackage(decodeBase64(data.package));
     if (!show) throw new Error('its data is damaged.');
     const count = core._WebLoadAnimation(show.animation.pointer, show.animation.size);
