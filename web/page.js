@@ -900,6 +900,7 @@ const scheduleCheck = debounced(CHECK_DELAY_MS, runCheck);
 
 function setDownload(enabled, note) {
   $('download').disabled = !enabled;
+  $('download-web').disabled = !enabled;
   $('verdict').textContent = note;
   $('verdict').dataset.ready = enabled ? 'true' : 'false';
   if (enabled) return;
@@ -1063,6 +1064,11 @@ function wire() {
   $('frame-previous').addEventListener('click', () => stepFrame(-1));
   $('frame-next').addEventListener('click', () => stepFrame(1));
   $('download').addEventListener('click', download);
+  // The same show as one web page for phones and other systems (web_show_download.js).
+  $('download-web').addEventListener('click', () => downloadWebShow(core, builtShow, {
+    colour: colourValue('backdrop-colour'),
+    picture: $('backdrop-kind-picture').checked && inputs.backdropPicture ? backdropCanvas() : null,
+  }).catch((e) => { $('verdict').textContent = e.message; }));
 }
 
 function decodeBase64(text) {

@@ -2,6 +2,7 @@
 downloads, viewport sizes and reading pixels back from the page's canvases. Every edit waits
 until the page has settled (body[data-state] back to "idle" after the edit's check)."""
 import base64
+import json
 import os
 import shutil
 import tempfile
@@ -19,7 +20,8 @@ TIMEOUT = 60  # seconds any one condition may take on a loaded machine
 class Page:
     """One browser with the page open; use with `with`."""
 
-    def __init__(self, url):
+    def __init__(self, url, before_load=None, ready="document.body.dataset.ready || ''",
+                 started=("true", "failed")):
         self.profile = tempfile.mkdtemp(prefix="reelbox-chromium-")
         self.downloads = os.path.join(self.profile, "downloads")
         os.mkdir(self.downloads)
@@ -35,14 +37,19 @@ class Page:
             "download.default_directory": self.downloads,
             "download.prompt_for_download": False,
         })
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+        options.set_capability("goog:loggingPrefs", {"browser": "ALL", "performance": "ALL"})
+        self.ready = ready
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
         self.driver.execute_cdp_cmd("Browser.setDownloadBehavior",
                                     {"behavior": "allow", "downloadPath": self.downloads})
+        if before_load:
+            before_load(self.driver)
         self.driver.get(url)
-        self.wait_for(lambda: self.body_state() in ("true", "failed"), "the page to start")
-        assert self.body_state() == "true", self.text("verdict")
-        self.wait_for(lambda: self.settles() > 0 and self.idle(), "the page's first check")
+        self.wait_for(lambda: self.body_state() in started, "the page to start")
+        assert self.body_state() != "failed", self.driver.find_element(By.TAG_NAME, "body").text
+        # The show page checks its first inputs once started; a web show has no checks.
+        if self.driver.execute_script("return document.body.dataset.state") in ("busy", "idle"):
+            self.wait_for(lambda: self.settles() > 0 and self.idle(), "the page's first check")
 
     def __enter__(self):
         return self
@@ -52,7 +59,7 @@ class Page:
         shutil.rmtree(self.profile, ignore_errors=True)
 
     def body_state(self):
-        return self.driver.execute_script("return document.body.dataset.ready || ''")
+        return self.driver.execute_script("return " + self.ready)
 
     def wait_for(self, condition, what):
         WebDriverWait(self.driver, TIMEOUT, poll_frequency=0.05).until(
@@ -115,10 +122,10 @@ class Page:
             "return [c.width, c.height, btoa(s)];", element_id)
         return width, height, base64.b64decode(data)
 
-    def download(self, button_id="download"):
+    def download(self, button_id="download", name="show.exe"):
         """Clicks the download button and answers the downloaded file's bytes."""
         self.click(button_id, settle=False)
-        path = os.path.join(self.downloads, "show.exe")
+        path = os.path.join(self.downloads, name)
         self.wait_for(lambda: os.path.exists(path) and not any(
             name.endswith(".crdownload") for name in os.listdir(self.downloads)),
             "the download to finish")
@@ -130,6 +137,12 @@ class Page:
     def screenshot(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         self.driver.save_screenshot(path)
+
+    def requested_urls(self, document):
+        """Every URL the document has asked for (itself included) since the last call."""
+        requests = [json.loads(entry["message"])["message"] for entry in self.driver.get_log("performance")]
+        return [r["params"]["request"]["url"] for r in requests
+                if r["method"] == "Network.requestWillBeSent" and r["params"].get("documentURL") == document]
 
     def console_errors(self):
         return [entry["message"] for entry in self.driver.get_log("browser")

@@ -7,12 +7,15 @@
   web_page_test.py shows     every field filled, the downloaded shows checked with the
                              native tackon and compared byte for byte with tackon's own
                              (page served on 127.0.0.1)
+  web_page_test.py webshow   a web show made by tackon played on a desktop (file://) and
+                             on a phone (served, turned round at the end)
 
 Paths come from the environment: REELBOX_WEB_PAGE (the built page), REELBOX_WEB_FIXTURES
 (web_fixtures), REELBOX_TACKON, REELBOX_PLAYER, REELBOX_WEB_WORK (a scratch folder),
-REELBOX_WEB_SHOTS (where screenshots go) and REELBOX_WEB_SHOW (where the picture show is
-left for the end-to-end test that plays it).
+REELBOX_WEB_SHOTS (where screenshots go), REELBOX_WEB_SHOW (where the picture show is
+left for the end-to-end test that plays it) and REELBOX_WEB_SHOW_TEMPLATE (for tackon).
 """
+import base64
 import functools
 import http.server
 import os
@@ -304,16 +307,20 @@ class PreviewTest(unittest.TestCase):
 
 
 class Server:
-    """The page on 127.0.0.1 from a thread of this process."""
+    """A folder (the page's by default) on 127.0.0.1 from a thread of this process."""
+
+    def __init__(self, folder=PAGE, name="index.html"):
+        self.folder = folder
+        self.name = name
 
     def __enter__(self):
         class Quiet(http.server.SimpleHTTPRequestHandler):
             def log_message(self, *args):
                 pass
-        handler = functools.partial(Quiet, directory=PAGE)
+        handler = functools.partial(Quiet, directory=self.folder)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
-        return f"http://127.0.0.1:{self.server.server_address[1]}/index.html"
+        return f"http://127.0.0.1:{self.server.server_address[1]}/{self.name}"
 
     def __exit__(self, *exc):
         self.server.shutdown()
@@ -340,12 +347,13 @@ class ShowTest(unittest.TestCase):
         page.click("start-cell-6")
         page.click("end-cell-3")
 
-    def tackon(self, message_args, output):
+    def tackon(self, message_args, output, *more):
         return run([TACKON, "--player", PLAYER, "--animation", work_path("animation.gif"),
                     *message_args, "--caption", CAPTION, "--charset", "western",
                     "--font", "Times New Roman,-30,bold,italic", "--colour", "#FF00FF",
                     "--sound", work_path("tone.wav"), "--logo", work_path("logo.gif"),
-                    "--about", "--start", "top-right", "--end", "bottom-left", "-o", output])
+                    "--about", "--start", "top-right", "--end", "bottom-left", "-o", output,
+                    *more])
 
     def check_show(self, page, name, message_args):
         self.assertTrue(page.element("download").is_enabled(), page.text("verdict"))
@@ -383,8 +391,17 @@ class ShowTest(unittest.TestCase):
             page.set_file("message-picture", work_path("picture.bmp"))
             page.set_value("message-background", "#102030")
             page.set_value("backdrop-colour", "#" + BACKDROP)
-            picture_show = self.check_show(page, "picture", [
-                "--message-image", work_path("picture.bmp"), "--message-background", "#102030"])
+            picture_args = ["--message-image", work_path("picture.bmp"), "--message-background", "#102030"]
+            picture_show = self.check_show(page, "picture", picture_args)
+            # The web show the page offers is tackon's, on the page's backdrop.
+            web_show = page.download("download-web", "show.html").decode()
+            status, output = self.tackon(picture_args, work_path("unused.exe"), "--web-show",
+                                         work_path("picture.html"))
+            self.assertEqual(status, 0, output)
+            with open(work_path("picture.html"), encoding="utf-8") as f:
+                made = f.read()
+            self.assertIn('"backdrop":"#2a5d8f"', web_show)
+            self.assertEqual(web_show.replace('"backdrop":"#2a5d8f"', '"backdrop":"#3a6ea5"'), made)
             page.screenshot(os.path.join(SHOTS, "page.png"))
             page.driver.execute_script("document.getElementById('preview').scrollIntoView()")
             page.screenshot(os.path.join(SHOTS, "preview-with-message.png"))
@@ -436,8 +453,152 @@ class ShowTest(unittest.TestCase):
             self.assertEqual(page.console_errors(), [])
 
 
+# Records every picture the web show puts on its animation canvas, with where it stands,
+# and every sound it starts; run in the page before its own scripts.
+WEB_SHOW_PROBE = """
+window.probe = {frames: [], played: []};
+const put = CanvasRenderingContext2D.prototype.putImageData;
+CanvasRenderingContext2D.prototype.putImageData = function (...args) {
+  put.apply(this, args);
+  if (this.canvas.id !== 'animation') return;
+  const d = this.getImageData(0, 0, this.canvas.width, this.canvas.height).data;
+  let s = '';
+  for (let i = 0; i < d.length; i += 8192) s += String.fromCharCode.apply(null, d.subarray(i, i + 8192));
+  const r = this.canvas.getBoundingClientRect();
+  window.probe.frames.push({rgba: btoa(s), rect: [r.left, r.top, r.right, r.bottom]});
+};
+const play = HTMLMediaElement.prototype.play;
+HTMLMediaElement.prototype.play = function () {
+  window.probe.played.push(this);
+  return play.call(this);
+};
+"""
+
+
+class WebShowTest(unittest.TestCase):
+    CAPTION = "Joyeux anniversaire, Zoé !"
+
+    @classmethod
+    def setUpClass(cls):
+        make_inputs()
+        cls.show = work_path("show.html")
+        status, output = run([TACKON, "--player", PLAYER, "--animation", work_path("animation.gif"),
+                              "--message-colour", "#FFE680", "--caption", cls.CAPTION,
+                              "--font", "Georgia,-26,bold", "--colour", "#C00000",
+                              "--sound", work_path("tone.wav"), "--logo", work_path("logo.gif"),
+                              "--about", "--start", "top-right", "--end", "bottom-left",
+                              "--web-show", cls.show])
+        assert status == 0, output
+        model = work_path("model.rgb")
+        subprocess.run([FIXTURES, "model", work_path("animation.gif"), "3a6ea5", model], check=True)
+        with open(model, "rb") as f:
+            cls.model = f.read()
+
+    def test_size_budget(self):
+        with open(self.show, encoding="utf-8") as f:
+            page = f.read()
+        package = page.split('"package":"')[1].split('"')[0]
+        overhead = len(page.encode()) - len(package)
+        print(f"web show: {len(page.encode())} bytes, of which {overhead} are the player and page")
+        self.assertLessEqual(overhead, 400 * 1024)
+
+    def play(self, page, shots):
+        driver = page.driver
+        script = lambda text: driver.execute_script("return " + text)  # noqa: E731
+        # Nothing moves and nothing sounds before the tap.
+        self.assertEqual(script("document.body.dataset.state"), "waiting")
+        self.assertEqual(script("window.probe.played.length + window.probe.frames.length"), 0)
+        page.click("start-button")
+        page.wait_for(lambda: script("window.probe.played.some(a => a.played.length && a.played.end(0) > 0)"),
+                      "the sound to play")
+        page.wait_for(lambda: script("document.body.dataset.state") == "message-shown",
+                      "the message to have zoomed in")
+        width, height = script("[innerWidth, innerHeight]")
+        # Every picture drawn is the model's frame, in order; the slide shows the first.
+        frames = script("window.probe.frames")
+        drawn = []
+        for frame in frames:
+            rgba = base64.b64decode(frame["rgba"])
+            rgb = bytes(b for i, b in enumerate(rgba) if i % 4 != 3)
+            if not drawn or drawn[-1] != rgb:
+                drawn.append(rgb)
+        size = 48 * 32 * 3
+        expected = [self.model[i:i + size] for i in range(0, len(self.model), size)]
+        self.assertEqual(len(drawn), len(expected))
+        for index, (got, want) in enumerate(zip(drawn, expected)):
+            self.assertEqual(got, want, f"frame {index} differs from the model's")
+        # From the top-right corner to the bottom-left one, at its own size.
+        self.assertEqual(frames[0]["rect"], [width - 48, 0, width, 32])
+        self.assertEqual(frames[-1]["rect"], [0, height - 32, 48, height])
+        self.check_message(page, width, height)
+        page.screenshot(shots + "-message.png")
+        return script
+
+    def check_message(self, page, width, height):
+        """The card and its caption in the bottom-left cell of a screen width x height."""
+        left, top, right, bottom = page.driver.execute_script(
+            "const r = document.getElementById('message').getBoundingClientRect();"
+            "return [r.left, r.top, r.right, r.bottom]")
+        self.assertEqual((left, bottom, right - left), (0, height, height // 2))
+        caption = page.element("caption")
+        self.assertTrue(caption.is_displayed())
+        self.assertEqual(caption.text, self.CAPTION)
+        self.assertEqual(caption.value_of_css_property("color"), "rgba(192, 0, 0, 1)")
+        centre = page.driver.execute_script(
+            "const c = document.getElementById('message-picture');"
+            "return [...c.getContext('2d').getImageData(c.width / 2, c.height / 2, 1, 1).data]")
+        self.assertEqual(centre, [0xFF, 0xE6, 0x80, 255])
+
+    def open_about_and_end(self, page, script, shots):
+        page.click("message")
+        page.wait_for(lambda: script("document.getElementById('about').open"), "the About dialog")
+        self.assertTrue(script("document.getElementById('about-link').href").startswith("http"))
+        _, _, logo = page.canvas_rgba("logo")
+        self.assertGreater(len(set(logo)), 2, "the logo is drawn")
+        page.screenshot(shots + "-about.png")
+        page.click("about-ok")
+        page.wait_for(lambda: script("document.body.dataset.state") == "ended", "the show to end")
+        self.assertTrue(script("window.probe.played.every(a => a.paused)"))
+
+    def check_requests(self, page, own):
+        requested = page.requested_urls(own)
+        self.assertIn(own, requested)
+        self.assertEqual([u for u in requested if u != own and not u.startswith(("data:", "blob:"))], [])
+        self.assertEqual(page.console_errors(), [])
+
+    def test_plays_on_desktop_and_phone(self):
+        def before_load(driver):
+            driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WEB_SHOW_PROBE})
+
+        def turn(page, width, height):
+            page.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                "width": width, "height": height, "deviceScaleFactor": 2, "mobile": True})
+
+        url = "file://" + os.path.abspath(self.show)
+        with Page(url, before_load, ready="document.body.dataset.state",
+                  started=("waiting", "failed")) as page:
+            script = self.play(page, os.path.join(SHOTS, "web-show-desktop"))
+            self.open_about_and_end(page, script, os.path.join(SHOTS, "web-show-desktop"))
+            self.check_requests(page, url)
+            # The same browser as a phone, the show served from a web server.
+            with Server(WORK, "show.html") as served:
+                turn(page, 375, 667)
+                page.driver.get(served)
+                page.wait_for(lambda: script("document.body.dataset.state") == "waiting", "the show to start")
+                self.assertEqual(script("[innerWidth, innerHeight]"), [375, 667])
+                self.play(page, os.path.join(SHOTS, "web-show-phone"))
+                # Turned round, the message stands in the same cell of the new screen.
+                turn(page, 667, 375)
+                page.wait_for(lambda: script(
+                    "document.getElementById('message').getBoundingClientRect().bottom") == 375,
+                    "the message to move into the turned screen")
+                self.check_message(page, 667, 375)
+                page.screenshot(os.path.join(SHOTS, "web-show-phone-turned.png"))
+                self.check_requests(page, served)
+
+
 if __name__ == "__main__":
-    suites = {"preview": PreviewTest, "shows": ShowTest}
+    suites = {"preview": PreviewTest, "shows": ShowTest, "webshow": WebShowTest}
     suite = unittest.defaultTestLoader.loadTestsFromTestCase(suites[sys.argv[1]])
     result = unittest.TextTestRunner(verbosity=2).run(suite)
     sys.exit(0 if result.wasSuccessful() else 1)

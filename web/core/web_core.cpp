@@ -1,11 +1,13 @@
 // The page's entry points into the portable core: decoding an animation with the player's
 // GIF decoder, composing its frames with the composition model over a backdrop, and the
-// placement arithmetic for the slide and the message square. Only glue lives here: byte
-// buffers in and out of WebAssembly memory and pixel order for the canvas.
+// placement arithmetic for the slide and the message square, and reading the package a web
+// show carries. Only glue lives here: byte buffers in and out of WebAssembly memory and
+// pixel order for the canvas.
 //
 // Every block handed to the page is checked: a refused allocation answers null (or 0), and
 // sizes are unsigned. Owns: the frames of the last composition (WebFrames), the last
-// converted sound (WebWave) and the loaded animation's list.
+// converted sound (WebWave), the loaded animation's list, and the frame by frame playing
+// of it (PlayModel, PlayCursor, PlayFrame).
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include "gif/gif_loader.h"
 #include "pack/pack_api.h"
 #include "pack/wave_writer.h"
+#include "package/package_layout.h"
 #include "render/composition_model.h"
 #include "show/placement.h"
 
@@ -26,6 +29,10 @@ constexpr uint64_t kCompositionBudget = 500000000;
 
 uint8_t* WebFrames = nullptr;   // every composed frame, RGBA, one after another
 std::vector<uint8_t> WebWave;   // the last sound converted to a WAV
+CompositionModel PlayModel;       // the window as frames are played one at a time
+const FrameNode* PlayCursor = nullptr;
+int PlayDelay = 0;                // delay of the frame last played, hundredths of a second
+std::vector<uint8_t> PlayFrame;   // that frame, RGBA
 
 const FrameNode* FrameAt(int index) {
     const FrameNode* node = FrameListHead;
@@ -42,11 +49,31 @@ void StoreRect(const Rect& rect, int32_t* out) {
     out[3] = rect.bottom;
 }
 
+// A picture of the animation's logical screen from the page's RGBA bytes.
+ModelImage BackdropFromRgba(const uint8_t* rgba) {
+    ModelImage image = MakeModelImage(ScreenDescriptor.screenWidth, ScreenDescriptor.screenHeight, 0);
+    for (size_t i = 0; i < image.pixels.size(); ++i) {
+        const uint8_t* p = rgba + 4 * i;
+        image.pixels[i] = (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+    }
+    return image;
+}
+
+void AppendRgba(const ModelImage& image, std::vector<uint8_t>* out) {
+    for (uint32_t pixel : image.pixels) {
+        out->push_back(uint8_t(pixel >> 16));
+        out->push_back(uint8_t(pixel >> 8));
+        out->push_back(uint8_t(pixel));
+        out->push_back(255);
+    }
+}
+
 // The loaded list goes; the page draws from the core's pictures, so there are no drawing
 // objects to release with it.
 void ReleaseLoadedList() {
     FreeFrameList(FrameListHead);
     FrameListHead = nullptr;
+    PlayCursor = nullptr;
 }
 
 }  // namespace
@@ -141,6 +168,34 @@ EMSCRIPTEN_KEEPALIVE const uint8_t* WebBuildWave(const float* samples, size_t fr
 // Lets the converted sound go once the page has its copy.
 EMSCRIPTEN_KEEPALIVE void WebReleaseWave() { std::vector<uint8_t>().swap(WebWave); }
 
+// Starts playing the loaded list frame by frame over a backdrop of the window's size (RGBA
+// bytes), as the player's window does; 0 when nothing is loaded.
+EMSCRIPTEN_KEEPALIVE int WebPlayStart(const uint8_t* backdropRgba) {
+    PlayCursor = FrameListHead;
+    if (!FrameListHead)
+        return 0;
+    ModelStart(PlayModel, ScreenDescriptor, BackdropFromRgba(backdropRgba));
+    return 1;
+}
+
+// The window with the next frame shown, RGBA, and that frame left by its disposal; past the
+// last frame null, or the first frame again when loop is 1 (the About dialog's logo).
+EMSCRIPTEN_KEEPALIVE const uint8_t* WebPlayNext(int loop) {
+    if (!PlayCursor && loop)
+        PlayCursor = FrameListHead;
+    if (!PlayCursor)
+        return nullptr;
+    PlayFrame.clear();
+    AppendRgba(ModelShowFrame(PlayModel, PlayCursor), &PlayFrame);
+    ModelLeaveFrame(PlayModel, PlayCursor);
+    PlayDelay = PlayCursor->control.delay;
+    PlayCursor = PlayCursor->next;
+    return PlayFrame.data();
+}
+
+// The delay of the frame WebPlayNext gave last, in hundredths of a second.
+EMSCRIPTEN_KEEPALIVE int WebPlayDelay() { return PlayDelay; }
+
 // Frees the loaded animation, so that the packer's checks find the decoder empty.
 EMSCRIPTEN_KEEPALIVE void WebReleaseAnimation() { ReleaseLoadedList(); }
 
@@ -165,6 +220,68 @@ EMSCRIPTEN_KEEPALIVE void WebMessageLayout(int placementCode, int screenWidth, i
     StoreRect(Rect{corner.x, corner.y, corner.x + side, corner.y + side}, out);
     StoreRect(ComputeCaptionRect(side, side), out + 4);
     StoreRect(MessageZoom(4, side, side), out + 8);
+}
+
+// The rectangle the message is drawn into at zoom step 0..4 in a square of side pixels:
+// out[0..3] = left, top, right, bottom.
+EMSCRIPTEN_KEEPALIVE void WebMessageZoom(int step, int side, int32_t* out) {
+    StoreRect(MessageZoom(step, side, side), out);
+}
+
+// The animation window's corners through the slide from the start cell to the end cell,
+// the start first and the end cell's corner last: out gets x, y pairs, at most max of them.
+// Answers how many it wrote.
+EMSCRIPTEN_KEEPALIVE int WebSlideCorners(int startCode, int endCode, int screenWidth,
+                                         int screenHeight, int width, int height, int32_t* out,
+                                         int max) {
+    const Size screen{screenWidth, screenHeight}, window{width, height};
+    const Point start = AnimationCellCorner(startCode, screen, Point{0, 0}, window);
+    SlideState slide = StartSlide(start, start, AnimationCellCorner(endCode, screen, Point{0, 0}, window));
+    int count = 0;
+    Point corner = start;
+    for (;;) {
+        if (count == max)
+            return count;
+        out[2 * count] = corner.x;
+        out[2 * count + 1] = corner.y;
+        ++count;
+        if (slide.arrived)
+            return count;
+        corner = NextSlideCorner(&slide).corner;
+    }
+}
+
+// Reads the package of a show (its payloads, caption and trailer; a player before them is
+// allowed). Answers 1 when the player would play it, with out[0..19]: offset and size of
+// the animation, message, logo and sound (offset -1 when absent); 1 when the sound is WAV;
+// the caption's offset and length; its colour 0xRRGGBB; the start and end cells; 1 for the
+// About dialog; the font's height, weight, italic flag and charset; the face name's offset.
+EMSCRIPTEN_KEEPALIVE int WebShowRead(const uint8_t* package, int size, int32_t* out) {
+    if (size < int(kTrailerSize))
+        return 0;
+    const uint8_t* trailerBytes = package + size - kTrailerSize;
+    PackageTrailerRecord trailer;
+    DecodeTrailer(trailerBytes, &trailer);
+    PackagePayloads payloads;
+    if (LocatePayloads(uint64_t(size), trailer, &payloads) != kPackageAccepted)
+        return 0;
+    const PayloadSpan* spans[] = {&payloads.animation, &payloads.message, &payloads.logo, &payloads.sound};
+    for (int i = 0; i < 4; ++i) {
+        out[2 * i] = spans[i]->present ? int32_t(spans[i]->offset) : -1;
+        out[2 * i + 1] = spans[i]->present ? int32_t(spans[i]->size) : 0;
+    }
+    FontRecord font;
+    DecodeFontRecord(trailerBytes + kOffsetCaptionFont, &font);
+    const uint32_t c = trailer.captionColour;   // COLORREF
+    const int32_t values[] = {
+        trailer.sound.type == kSoundTypeWave, int32_t(payloads.captionOffset),
+        int32_t(payloads.captionCopyLength), int32_t((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF)),
+        int32_t(trailer.startPlacement), int32_t(trailer.endPlacement), trailer.showAbout == 1,
+        font.height, font.weight, font.italic != 0, font.charSet,
+        int32_t(size - kTrailerSize + kOffsetCaptionFont + kFontRecordSize - kFaceNameSize)};
+    for (int i = 0; i < 12; ++i)
+        out[8 + i] = values[i];
+    return 1;
 }
 
 }  // extern "C"
