@@ -2,10 +2,11 @@
 # make dist: the release archives, built from the current commit in fresh build trees, into
 # out/dist/:
 #   reelbox-VERSION-windows-x64.zip   reelbox.exe, tackon.exe, README.md, LICENSE, docs/,
-#                                     a sample show, the notices of linked-in libraries
+#                                     a sample show, the notices of linked-in libraries,
+#                                     and the web show template tackon --web-show reads
 #   reelbox-VERSION-linux-x64.tar.gz  the native tackon (static picture libraries where Debian
 #                                     ships them, any other library beside it in lib/),
-#                                     README.md, LICENSE, docs/, notices
+#                                     README.md, LICENSE, docs/, notices, the web show template
 #   reelbox-VERSION-web.zip           the web page, when the tree has a `make web`
 #   SHA256SUMS
 # VERSION is the CMake project version. The archives depend only on the commit: the sources
@@ -114,6 +115,19 @@ ldd "$tackon" | awk '$2 == "=>" && $3 ~ /^\// {print $1, $3}' | while read -r so
 done
 notices "$WORK/native/tools/tackon/tackon.map" "$lin/licenses"
 
+# The web page, carrying this release's player; its web show template goes beside each
+# tackon, which reads it from there for --web-show.
+web=""
+if grep -q '^web:' "$SRC/Makefile"; then
+  (cd "$SRC" && make web PLAYER="$player")
+  [ -d "$SRC/out/web" ] || die "make web left no out/web"
+  web="$stage/reelbox-$version-web"
+  rm -rf "$web"
+  cp -r "$SRC/out/web" "$web"
+  cp "$web/reelbox-web-show.html" "$win/"
+  cp "$web/reelbox-web-show.html" "$lin/"
+fi
+
 python3 "$SRC/scripts/reproducible_archive.py" "$win" "$OUT/reelbox-$version-windows-x64.zip"
 python3 "$SRC/scripts/reproducible_archive.py" "$lin" "$OUT/reelbox-$version-linux-x64.tar.gz"
 
@@ -146,14 +160,8 @@ else
   say "note: not root, so the run in a clean root is skipped"
 fi
 
-# The web page, once the tree has one, carrying this release's player.
-if grep -q '^web:' "$SRC/Makefile"; then
-  (cd "$SRC" && make web PLAYER="$player")
-  [ -d "$SRC/out/web" ] || die "make web left no out/web"
-  rm -rf "$stage/reelbox-$version-web"
-  cp -r "$SRC/out/web" "$stage/reelbox-$version-web"
-  python3 "$SRC/scripts/reproducible_archive.py" "$stage/reelbox-$version-web" \
-    "$OUT/reelbox-$version-web.zip"
+if [ -n "$web" ]; then
+  python3 "$SRC/scripts/reproducible_archive.py" "$web" "$OUT/reelbox-$version-web.zip"
 fi
 
 (cd "$OUT" && sha256sum reelbox-"$version"-* > SHA256SUMS)

@@ -31,6 +31,15 @@ function chooseCaptionStyle(packer, text) {
                          `page would make ${reason}.`};
 }
 
+// Whether the caption would be drawn here as a picture, so that no code page need hold it.
+function captionDrawnAsPicture(packer, text) {
+  return text !== '' && chooseCaptionStyle(packer, text).picture;
+}
+
+function captionStyleNote(packer, text) {
+  return text ? chooseCaptionStyle(packer, text).note : '';
+}
+
 // Draws the caption onto the core's message square and hands it back. Answers '' or the
 // reason it cannot be drawn.
 function drawCaptionPicture(packer, text, colour, size) {

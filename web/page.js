@@ -2,14 +2,22 @@
 // they are pictures or sounds), draws what the core computes and offers the built show.
 // Decoding the animation, composing its frames, placement, caption conversion, packing and
 // the checks all happen in the core (reelbox_core.js); nothing here repeats them.
+//
+// Typing and choosing never wait for the show: an edit redraws what it changes, checks its
+// own field at once, and schedules one check of the whole show (the only place the show is
+// packed) for when the edits pause. Until that check answers, no show is offered.
 'use strict';
 
 const CELL_NAMES = ['Centre', 'Top left', 'Middle left', 'Bottom left', 'Top centre',
                     'Bottom centre', 'Top right', 'Middle right', 'Bottom right'];
-// Cells in reading order on the 3 x 3 grid.
+// Cells in reading order on the 3 x 3 grid; Random is a row of its own below it.
 const GRID_ORDER = [1, 4, 6, 2, 0, 7, 3, 5, 8];
 const RANDOM_CELL = 9;
 const FINDING_ERROR = 2;
+const FINDING_WARNING = 1;
+const CHECK_DELAY_MS = 200;     // edits closer together than this make one check
+const COMPOSE_DELAY_MS = 120;   // the same for recomposing the preview (a colour being dragged)
+const MAX_CAPTION_BYTES = 255;
 
 let core = null;
 let playerBytes = null;
@@ -20,19 +28,71 @@ const inputs = {
   logo: null,             // Uint8Array of the GIF
   backdropPicture: null,  // ImageBitmap
 };
-const fileErrors = {};    // field id -> message found while reading its file
-let animation = null;     // {width, height, delays, frames: [ImageData]}
+const inputVersions = {};  // input key -> a number that changes whenever that input does
+const fileErrors = {};     // field id -> message found while reading its file
+let animation = null;      // {width, height, delays, count, frames (pointer into the core)}
 let frameIndex = 0;
 let playing = true;
 let frameTimer = 0;
-let builtShow = null;     // Uint8Array of the last show the core built without errors
+let builtShow = null;      // Uint8Array of the show built from the current inputs, or null
 
 const $ = (id) => document.getElementById(id);
 
-// --- Moving bytes in and out of the core -------------------------------------------------
+// --- Work in progress and the page's settled state -----------------------------------------
+// Tests and people both see when the page has caught up: body[data-state] is "busy" while a
+// file is read, the preview is composed or a check is pending, then "idle".
+
+let pendingWork = 0;
+function beginWork() {
+  if (pendingWork++ === 0) document.body.dataset.state = 'busy';
+}
+function endWork() {
+  if (--pendingWork > 0) return;
+  document.body.dataset.state = 'idle';
+  window.reelboxSettles = (window.reelboxSettles || 0) + 1;
+}
+
+// Runs work once, delay ms after the last call; the page counts as busy until it has run.
+function debounced(delay, work) {
+  let timer = 0;
+  return () => {
+    if (timer) clearTimeout(timer); else beginWork();
+    timer = setTimeout(async () => {
+      timer = 0;
+      try {
+        await work();
+      } finally {
+        endWork();
+      }
+    }, delay);
+  };
+}
+
+// A note with a moving bar beside a field while long work runs; gone when it ends.
+function showProgress(id, text) {
+  const note = $(`${id}-progress`);
+  if (!note) return;
+  note.hidden = !text;
+  note.querySelector('span').textContent = text || '';
+}
+
+// Lets the browser paint (a progress note) before work that holds the main thread.
+const nextPaint = () => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+
+// --- Moving bytes in and out of the core ---------------------------------------------------
+
+class OutOfMemory extends Error {}
+
+// A block of size bytes in the core's memory; refuses rather than hand out address 0.
+function coreAlloc(size) {
+  if (!(size >= 0 && size < 2 ** 31)) throw new OutOfMemory('This is too large for the page.');
+  const pointer = core._WebAlloc(size) >>> 0;
+  if (pointer === 0) throw new OutOfMemory('The page ran out of memory. Close other tabs, or use smaller files.');
+  return pointer;
+}
 
 function withBytes(bytes, use) {
-  const pointer = core._WebAlloc(Math.max(1, bytes.length));
+  const pointer = coreAlloc(bytes.length);
   core.HEAPU8.set(bytes, pointer);
   try {
     return use(pointer, bytes.length);
@@ -49,7 +109,7 @@ function withText(text, use) {
 }
 
 function withInts(count, use) {
-  const pointer = core._WebAlloc(4 * count);
+  const pointer = coreAlloc(4 * count);
   try {
     use(pointer);
     return Array.from(new Int32Array(core.HEAPU8.buffer, pointer, count));
@@ -58,36 +118,96 @@ function withInts(count, use) {
   }
 }
 
-// --- Reading the person's files ----------------------------------------------------------
-
-function startsWith(bytes, text) {
-  for (let i = 0; i < text.length; ++i) {
-    if (bytes[i] !== text.charCodeAt(i)) return false;
+// A size_t the core writes (wasm32: unsigned 32 bits).
+function withSizeOut(use) {
+  const pointer = coreAlloc(4);
+  try {
+    const result = use(pointer) >>> 0;
+    return {result, size: new Uint32Array(core.HEAPU8.buffer, pointer, 1)[0]};
+  } finally {
+    core._WebFree(pointer);
   }
-  return bytes.length >= text.length;
 }
 
-function pictureKind(bytes) {
-  if (startsWith(bytes, '\x89PNG')) return 'a PNG picture';
-  if (bytes[0] === 0xff && bytes[1] === 0xd8) return 'a JPEG picture';
-  if (startsWith(bytes, 'BM')) return 'a BMP picture';
-  if (startsWith(bytes, 'RIFF')) return 'a RIFF file (sound or WebP)';
-  return 'not a GIF file';
+// --- The page's voice ----------------------------------------------------------------------
+
+// The core's one-line reasons ("not a GIF (...)") as sentences.
+function sentence(text) {
+  const trimmed = String(text).trim();
+  if (!trimmed) return '';
+  const capital = trimmed[0].toUpperCase() + trimmed.slice(1);
+  return /[.!?]$/.test(capital) ? capital : `${capital}.`;
 }
 
-// A GIF the player's decoder loads, or the reason it will not.
+const KIND_NAMES = {png: 'a PNG picture', jpeg: 'a JPEG picture', bmp: 'a BMP picture',
+                    webp: 'a WebP picture', wav: 'a WAV sound', midi: 'a MIDI file',
+                    mp3: 'an MP3 sound', ogg: 'an OGG sound', flac: 'a FLAC sound'};
+
+const digits = (n) => n.toLocaleString('en');
+
+// --- Reading the person's files ------------------------------------------------------------
+
+function pictureBudget() {
+  return core._WebPictureBudget() >>> 0;
+}
+
+// The reason a picture of this size is refused, or ''.
+function pictureSizeProblem(width, height) {
+  if (core._ReelboxPackPictureWithinBudget(width, 0, height, 0)) return '';
+  if (width === 0 || height === 0) return `This picture is ${digits(width)} × ${digits(height)} pixels: it has nothing to show.`;
+  return `This picture is ${digits(width)} × ${digits(height)} pixels ` +
+         `(${(width * height / 1e6).toFixed(0)} million). Pictures may have at most ` +
+         `${digits(pictureBudget() / 1e6)} million pixels, as in tackon. Scale it down and pick it again.`;
+}
+
+// The decoder's answer for a GIF, or the reason it will not take it.
 function checkGif(bytes, what) {
-  if (!startsWith(bytes, 'GIF8')) {
-    return `This is ${pictureKind(bytes)}, not a GIF. The ${what} must be a GIF file.`;
+  const kind = fileKind(bytes);
+  if (kind !== 'gif') {
+    const name = KIND_NAMES[kind];
+    return name ? `This is ${name}, not a GIF. The ${what} must be a GIF.`
+                : `This file is not a GIF. The ${what} must be a GIF.`;
   }
   const frames = withBytes(bytes, (p, n) => core._WebLoadAnimation(p, n));
+  const width = core._WebAnimationWidth();
+  const height = core._WebAnimationHeight();
   core._WebReleaseAnimation();
-  return frames > 0 ? '' : `The player cannot decode any frame of this GIF.`;
+  if (frames <= 0) return 'The player cannot decode any frame of this GIF.';
+  if (width <= 0 || height <= 0) {
+    return `This GIF's screen is ${digits(width)} × ${digits(height)} pixels: the player shows nothing of it.`;
+  }
+  return '';
 }
 
-async function decodePicture(file) {
-  const bitmap = await createImageBitmap(file, {colorSpaceConversion: 'none',
-                                                premultiplyAlpha: 'none'});
+async function fileBytes(file) {
+  if (file.size === 0) throw new Error('This file is empty.');
+  return new Uint8Array(await file.arrayBuffer());
+}
+
+// Decodes a picture whose header size is within the budget; refused pictures are never
+// decoded, so never drawn.
+async function decodePicture(file, bytes) {
+  const stated = pictureSize(bytes);
+  if (stated) {
+    const problem = pictureSizeProblem(stated.width, stated.height);
+    if (problem) throw new Error(problem);
+  }
+  window.reelboxPictureDecodes = (window.reelboxPictureDecodes || 0) + 1;
+  let bitmap;
+  try {
+    bitmap = await createImageBitmap(file, {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
+  } catch (e) {
+    throw new Error('This picture cannot be read. Use a PNG, JPEG, GIF or BMP file.');
+  }
+  const problem = pictureSizeProblem(bitmap.width, bitmap.height);
+  if (problem) {
+    bitmap.close();
+    throw new Error(problem);
+  }
+  return bitmap;
+}
+
+function bitmapPixels(bitmap) {
   const canvas = document.createElement('canvas');
   canvas.width = bitmap.width;
   canvas.height = bitmap.height;
@@ -97,19 +217,21 @@ async function decodePicture(file) {
   return {rgba: new Uint8Array(data.buffer), width: bitmap.width, height: bitmap.height, bitmap};
 }
 
-async function decodeSound(file) {
-  const bytes = new Uint8Array(await file.arrayBuffer());
-  const isWave = startsWith(bytes, 'RIFF') && String.fromCharCode(...bytes.slice(8, 12)) === 'WAVE';
-  if (startsWith(bytes, 'MThd')) return {bytes};
+async function decodeSound(bytes) {
+  const kind = fileKind(bytes);
+  if (kind === 'midi') return {bytes};
   const audio = new OfflineAudioContext(1, 1, 44100);
   let decoded;
   try {
     decoded = await audio.decodeAudioData(bytes.buffer.slice(0));
   } catch (e) {
-    throw new Error(isWave ? 'This WAV file is broken: its sound cannot be decoded.'
-                           : 'This is not a sound this page can read (WAV, MIDI, MP3, OGG or FLAC).');
+    if (kind === 'wav') throw new Error('This WAV file is damaged: its sound cannot be decoded.');
+    const name = KIND_NAMES[kind];
+    throw new Error(name && !SOUND_KINDS.has(kind)
+      ? `This is ${name}, not a sound. Use a WAV, MIDI, MP3, OGG or FLAC file.`
+      : 'This sound cannot be decoded. Use a WAV, MIDI, MP3, OGG or FLAC file.');
   }
-  if (isWave) return {bytes};
+  if (kind === 'wav') return {bytes};
   const channels = decoded.numberOfChannels;
   const frames = decoded.length;
   const samples = new Float32Array(frames * channels);
@@ -122,57 +244,118 @@ async function decodeSound(file) {
 
 const fileReaders = {
   'animation': async (file) => {
-    const bytes = new Uint8Array(await file.arrayBuffer());
+    const bytes = await fileBytes(file);
     const problem = checkGif(bytes, 'animation');
     if (problem) throw new Error(problem);
     inputs.animation = bytes;
   },
   'logo': async (file) => {
-    const bytes = new Uint8Array(await file.arrayBuffer());
+    const bytes = await fileBytes(file);
     const problem = checkGif(bytes, 'logo');
     if (problem) throw new Error(problem);
     inputs.logo = bytes;
   },
   'message-picture': async (file) => {
-    inputs.messagePicture = null;
-    try {
-      inputs.messagePicture = await decodePicture(file);
-    } catch (e) {
-      throw new Error('This picture cannot be read. Use a PNG, JPEG, GIF or BMP file.');
-    }
     $('message-kind-picture').checked = true;
+    const bytes = await fileBytes(file);
+    showProgress('message-picture', 'Reading the picture…');
+    inputs.messagePicture = bitmapPixels(await decodePicture(file, bytes));
   },
   'sound': async (file) => {
-    inputs.sound = await decodeSound(file);
+    const bytes = await fileBytes(file);
+    showProgress('sound', 'Decoding the sound…');
+    inputs.sound = await decodeSound(bytes);
   },
   'backdrop-picture': async (file) => {
-    try {
-      inputs.backdropPicture = (await decodePicture(file)).bitmap;
-    } catch (e) {
-      throw new Error('This picture cannot be read.');
-    }
     $('backdrop-kind-picture').checked = true;
+    inputs.backdropPicture = await decodePicture(file, await fileBytes(file));
   },
 };
 
 const inputKeys = {'animation': 'animation', 'logo': 'logo', 'message-picture': 'messagePicture',
                    'sound': 'sound', 'backdrop-picture': 'backdropPicture'};
 
+// The input's version changes when reading starts and again when it ends, so that nothing
+// made from the input meanwhile (a packer holding it) is taken for what was read.
 async function readFile(id, file) {
-  inputs[inputKeys[id]] = null;
+  beginWork();
+  const key = inputKeys[id];
+  const nextVersion = () => { inputVersions[key] = (inputVersions[key] || 0) + 1; };
+  inputs[key] = null;
+  nextVersion();
   delete fileErrors[id];
-  if (file) {
-    try {
-      await fileReaders[id](file);
-    } catch (e) {
-      inputs[inputKeys[id]] = null;
-      fileErrors[id] = e.message;
+  dropShow('Reading the file…');
+  try {
+    if (file) {
+      try {
+        await fileReaders[id](file);
+      } catch (e) {
+        inputs[key] = null;
+        fileErrors[id] = e.message;
+      } finally {
+        showProgress(id, '');
+      }
     }
+    if (id === 'animation' || id === 'backdrop-picture') {
+      invalidateBackdrop();
+      await composeAnimation();
+    }
+    if (id === 'message-picture') fittedPicture = null;
+    nextVersion();
+    changed(id);
+  } finally {
+    endWork();
   }
-  refresh(id === 'animation' || id === 'backdrop-picture');
 }
 
-// --- The preview -------------------------------------------------------------------------
+// A file dropped anywhere goes to the field it was dropped on, or else to the field its
+// kind belongs to: a GIF is the animation, another picture the message, a sound the sound.
+async function dropFile(file, zone) {
+  if (zone) return readFile(zone, file);
+  const kind = fileKind(new Uint8Array(await file.slice(0, 16).arrayBuffer()));
+  if (kind === 'gif') return readFile('animation', file);
+  if (PICTURE_KINDS.has(kind)) return readFile('message-picture', file);
+  if (SOUND_KINDS.has(kind) || file.type.startsWith('audio/')) return readFile('sound', file);
+  return readFile('animation', file);
+}
+
+// --- Fields that apply, and guidance at the field ------------------------------------------
+
+function messageKind() {
+  return document.querySelector('input[name="message-kind"]:checked').value;
+}
+
+// Shows only the fields the current choices use.
+function applyFields() {
+  const kind = messageKind();
+  const caption = $('caption').value !== '';
+  const sound = inputs.sound || fileErrors['sound'];
+  for (const element of document.querySelectorAll('[data-when]')) {
+    const when = element.dataset.when;
+    element.hidden = !((when === 'message-picture' && kind === 'picture') ||
+                       (when === 'caption' && caption) ||
+                       (when === 'converted-sound' && inputs.sound && inputs.sound.samples) ||
+                       (when === 'sound' && sound) ||
+                       (when === 'backdrop-picture' && $('backdrop-kind-picture').checked));
+  }
+  $('empty-state').hidden = Boolean(inputs.animation);
+  $('preview-views').hidden = !inputs.animation;
+}
+
+// Warnings that come with a one-click fix: the show still works, but not as meant.
+function showGuidance() {
+  const captionAlone = $('caption').value !== '' && messageKind() === 'none';
+  $('caption-guidance').hidden = !captionAlone;
+  const logoUnseen = Boolean(inputs.logo) && !$('show-about').checked;
+  $('logo-guidance').hidden = !logoUnseen;
+  if (logoUnseen) {
+    $('logo-guidance-text').textContent =
+        `The logo shows only in the About dialog, which is off: the show would carry its ` +
+        `${digits(Math.ceil(inputs.logo.length / 1024))} KB for nothing.`;
+  }
+}
+
+// --- The preview ---------------------------------------------------------------------------
 
 function screenSize() {
   const [width, height] = $('screen-size').value.split('x').map(Number);
@@ -183,8 +366,13 @@ function selectedCell(name) {
   return Number(document.querySelector(`input[name="${name}"]:checked`).value);
 }
 
-// The backdrop drawn at the screen's size.
+// The backdrop drawn at the screen's size, kept until the backdrop or the screen changes.
+let backdrop = null;
+function invalidateBackdrop() {
+  backdrop = null;
+}
 function backdropCanvas() {
+  if (backdrop) return backdrop;
   const {width, height} = screenSize();
   const canvas = document.createElement('canvas');
   canvas.width = width;
@@ -196,6 +384,7 @@ function backdropCanvas() {
     context.fillStyle = $('backdrop-colour').value;
     context.fillRect(0, 0, width, height);
   }
+  backdrop = canvas;
   return canvas;
 }
 
@@ -207,30 +396,55 @@ function animationCorner(cell, width, height) {
   return {x, y};
 }
 
-// Decodes the animation and composes every frame over the backdrop under its end cell.
-function composeAnimation(backdrop) {
+function stopAnimation() {
+  clearTimeout(frameTimer);
+  frameTimer = 0;
   animation = null;
-  if (!inputs.animation) return;
-  const count = withBytes(inputs.animation, (p, n) => core._WebLoadAnimation(p, n));
-  if (count === 0) return;
+}
+
+// Decodes the animation and composes every frame over the backdrop under its end cell. An
+// animation whose frames would not fit the preview's memory is refused at its field, and
+// the show with it. The frames stay in the core's memory; one is copied out to be shown.
+async function composeAnimation() {
+  stopAnimation();
+  if (inputs.animation) {
+    showProgress('animation', 'Composing the preview…');
+    try {
+      if (inputs.animation.length > 1 << 20) await nextPaint();
+      animation = composeFrames(inputs.animation);
+    } catch (e) {
+      core._WebReleaseAnimation();
+      inputs.animation = null;
+      fileErrors['animation'] = e.message;
+    } finally {
+      showProgress('animation', '');
+    }
+    frameIndex = animation ? Math.min(frameIndex, animation.count - 1) : 0;
+  }
+  showFrame();
+  scheduleNextFrame();
+}
+
+function composeFrames(bytes) {
+  const count = withBytes(bytes, (p, n) => core._WebLoadAnimation(p, n));
+  if (count <= 0) throw new Error('The player cannot decode any frame of this GIF.');
   const width = core._WebAnimationWidth();
   const height = core._WebAnimationHeight();
+  const needed = width * height * 4 * count;   // exact in a double up to 2^53
+  const budget = core._WebCompositionBudget() >>> 0;
+  if (needed > budget) {
+    throw new Error(`Previewing this animation needs ${(needed / 1e9).toFixed(1)} GB of memory ` +
+                    `(${count} frames of ${digits(width)} × ${digits(height)} pixels); the page ` +
+                    `holds at most ${digits(budget / 1e6)} MB of frames. Use a smaller or shorter animation.`);
+  }
   const delays = [];
   for (let i = 0; i < count; ++i) delays.push(core._WebFrameDelay(i));
   const corner = animationCorner(selectedCell('end-cell'), width, height);
-  const under = backdrop.getContext('2d').getImageData(corner.x, corner.y, width, height).data;
-  const frames = [];
-  withBytes(new Uint8Array(under.buffer), (p) => {
-    const composed = core._WebComposeFrames(p);
-    const frameBytes = width * height * 4;
-    for (let i = 0; i < count; ++i) {
-      const pixels = new Uint8ClampedArray(core.HEAPU8.buffer, composed + i * frameBytes, frameBytes);
-      frames.push(new ImageData(new Uint8ClampedArray(pixels), width, height));
-    }
-  });
+  const under = backdropCanvas().getContext('2d').getImageData(corner.x, corner.y, width, height).data;
+  const frames = withBytes(new Uint8Array(under.buffer), (p) => core._WebComposeFrames(p) >>> 0);
   core._WebReleaseAnimation();
-  animation = {width, height, delays, frames};
-  frameIndex = Math.min(frameIndex, count - 1);
+  if (frames === 0) throw new OutOfMemory('The page ran out of memory composing this animation.');
+  return {width, height, delays, count, frames};
 }
 
 function showFrame() {
@@ -241,28 +455,34 @@ function showFrame() {
     canvas.height = 1;
     canvas.style.width = '';
     canvas.dataset.frame = '';
+    drawScreen();
     return;
   }
-  canvas.width = animation.width;
-  canvas.height = animation.height;
+  const {width, height} = animation;
+  canvas.width = width;
+  canvas.height = height;
   // Small animations are shown enlarged, pixel for pixel; the canvas keeps their real size.
-  const zoom = Math.max(1, Math.min(4, Math.floor(240 / Math.max(animation.width, animation.height))));
-  canvas.style.width = `${animation.width * zoom}px`;
-  canvas.getContext('2d').putImageData(animation.frames[frameIndex], 0, 0);
+  const zoom = Math.max(1, Math.min(4, Math.floor(240 / Math.max(width, height))));
+  canvas.style.width = `${width * zoom}px`;
+  const frameBytes = width * height * 4;
+  const pixels = new Uint8ClampedArray(core.HEAPU8.buffer, animation.frames + frameIndex * frameBytes, frameBytes);
+  canvas.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(pixels), width, height), 0, 0);
   canvas.dataset.frame = String(frameIndex);
   const delay = animation.delays[frameIndex];
-  $('frame-label').textContent =
-      `Frame ${frameIndex + 1} of ${animation.frames.length} (${delay * 10} ms)`;
+  $('frame-label').textContent = `Frame ${frameIndex + 1} of ${animation.count} (${delay * 10} ms)`;
   drawScreen();
 }
 
 function scheduleNextFrame() {
   clearTimeout(frameTimer);
+  frameTimer = 0;
   if (!animation || !playing) return;
   // The player moves on at the first 10 ms tick after the delay has passed.
   const wait = Math.max(10, animation.delays[frameIndex] * 10);
   frameTimer = setTimeout(() => {
-    frameIndex = (frameIndex + 1) % animation.frames.length;
+    frameTimer = 0;
+    if (!animation) return;
+    frameIndex = (frameIndex + 1) % animation.count;
     showFrame();
     scheduleNextFrame();
   }, wait);
@@ -272,9 +492,9 @@ function stepFrame(by) {
   playing = false;
   $('play-pause').textContent = 'Play';
   clearTimeout(frameTimer);
+  frameTimer = 0;
   if (!animation) return;
-  const count = animation.frames.length;
-  frameIndex = (frameIndex + by + count) % count;
+  frameIndex = (frameIndex + by + animation.count) % animation.count;
   showFrame();
 }
 
@@ -282,8 +502,8 @@ function drawScreen() {
   const screen = screenSize();
   const canvas = $('screen-canvas');
   const scale = 0.5;
-  canvas.width = Math.round(screen.width * scale);
-  canvas.height = Math.round(screen.height * scale);
+  if (canvas.width !== Math.round(screen.width * scale)) canvas.width = Math.round(screen.width * scale);
+  if (canvas.height !== Math.round(screen.height * scale)) canvas.height = Math.round(screen.height * scale);
   const context = canvas.getContext('2d');
   context.save();
   context.scale(scale, scale);
@@ -303,8 +523,7 @@ function drawScreen() {
     const endCell = selectedCell('end-cell');
     const start = animationCorner(startCell, animation.width, animation.height);
     const end = animationCorner(endCell, animation.width, animation.height);
-    const frame = $('animation-canvas');
-    context.drawImage(frame, end.x, end.y);
+    context.drawImage($('animation-canvas'), end.x, end.y);
     context.setLineDash([12, 8]);
     context.strokeStyle = '#ffffff';
     context.lineWidth = 4;
@@ -316,8 +535,8 @@ function drawScreen() {
     context.stroke();
     context.fillStyle = '#ffffff';
     context.font = 'bold 28px sans-serif';
-    if (startCell === RANDOM_CELL) context.fillText('start: random', start.x, start.y - 8);
-    if (endCell === RANDOM_CELL) context.fillText('end: random', end.x, end.y + animation.height + 30);
+    if (startCell === RANDOM_CELL) context.fillText('Start: random', start.x, start.y - 8);
+    if (endCell === RANDOM_CELL) context.fillText('End: random', end.x, end.y + animation.height + 30);
   }
   context.restore();
 }
@@ -348,154 +567,146 @@ function wrapCaption(context, text, width) {
   return lines;
 }
 
+// The message picture fitted into the zoom rectangle on its background, drawn once for
+// each size and background rather than at every keystroke.
+let fittedPicture = null;
+function fittedMessagePicture(width, height) {
+  const picture = inputs.messagePicture;
+  const background = $('message-background').value;
+  if (fittedPicture && fittedPicture.width === width && fittedPicture.height === height &&
+      fittedPicture.background === background) {
+    return fittedPicture.canvas;
+  }
+  const canvas = document.createElement('canvas');
+  canvas.width = width;
+  canvas.height = height;
+  const context = canvas.getContext('2d');
+  context.fillStyle = background;
+  context.fillRect(0, 0, width, height);
+  if (picture) {
+    const scale = Math.min(width / picture.width, height / picture.height);
+    const pw = picture.width * scale;
+    const ph = picture.height * scale;
+    context.drawImage(picture.bitmap, (width - pw) / 2, (height - ph) / 2, pw, ph);
+  }
+  fittedPicture = {width, height, background, canvas};
+  return canvas;
+}
+
+function drawCaption(context, rect) {
+  const caption = $('caption').value;
+  if (!caption) return;
+  const [left, top, right, bottom] = rect;
+  const size = Number($('font-size').value) || 28;
+  context.font = `${$('font-italic').checked ? 'italic ' : ''}${$('font-bold').checked ? 'bold ' : ''}` +
+                 `${size}px "${$('font-face').value}", sans-serif`;
+  context.fillStyle = $('caption-colour').value;
+  context.textBaseline = 'top';
+  context.save();
+  context.beginPath();
+  context.rect(left, top, right - left, bottom - top);
+  context.clip();
+  wrapCaption(context, caption, right - left).forEach((line, i) =>
+    context.fillText(line, left, top + i * size * 1.15));
+  context.restore();
+}
+
 function drawMessage() {
   const canvas = $('message-canvas');
-  const kind = document.querySelector('input[name="message-kind"]:checked').value;
+  const kind = messageKind();
   if (kind === 'none') {
     canvas.width = 1;
     canvas.height = 1;
     canvas.parentElement.hidden = true;
+    drawCaptionPreview(null);
     return;
   }
   canvas.parentElement.hidden = false;
   const screen = screenSize();
+  const endCell = selectedCell('end-cell');
   const layout = withInts(12, (out) =>
-    core._WebMessageLayout(selectedCell('end-cell') === RANDOM_CELL ? 0 : selectedCell('end-cell'),
-                           screen.width, screen.height, out));
+    core._WebMessageLayout(endCell === RANDOM_CELL ? 0 : endCell, screen.width, screen.height, out));
   const side = layout[2] - layout[0];
-  const [cl, ct, cr, cb] = layout.slice(4, 8);
   const [zl, zt, zr, zb] = layout.slice(8, 12);
-  canvas.width = side;
-  canvas.height = side;
+  if (canvas.width !== side) canvas.width = side;
+  if (canvas.height !== side) canvas.height = side;
   const context = canvas.getContext('2d');
   context.drawImage(backdropCanvas(), layout[0], layout[1], side, side, 0, 0, side, side);
   if (kind === 'colour') {
     context.fillStyle = $('message-colour').value;
     context.fillRect(zl, zt, zr - zl, zb - zt);
   } else {
-    context.fillStyle = $('message-background').value;
-    context.fillRect(zl, zt, zr - zl, zb - zt);
-    const picture = inputs.messagePicture;
-    if (picture) {
-      const w = zr - zl;
-      const h = zb - zt;
-      const scale = Math.min(w / picture.width, h / picture.height);
-      const pw = picture.width * scale;
-      const ph = picture.height * scale;
-      context.drawImage(picture.bitmap, zl + (w - pw) / 2, zt + (h - ph) / 2, pw, ph);
-    }
+    context.drawImage(fittedMessagePicture(zr - zl, zb - zt), zl, zt);
   }
-  const caption = $('caption').value;
+  // A picture caption is shown as the show stores it, once a check has built it.
   if (drawCaptionPreview(context, {left: zl, top: zt, right: zr, bottom: zb})) return;
-  if (caption) {
-    const size = Number($('font-size').value) || 28;
-    context.font = `${$('font-italic').checked ? 'italic ' : ''}${$('font-bold').checked ? 'bold ' : ''}` +
-                   `${size}px "${$('font-face').value}", sans-serif`;
-    context.fillStyle = $('caption-colour').value;
-    context.textBaseline = 'top';
-    context.save();
-    context.beginPath();
-    context.rect(cl, ct, cr - cl, cb - ct);
-    context.clip();
-    wrapCaption(context, caption, cr - cl).forEach((line, i) =>
-      context.fillText(line, cl, ct + i * size * 1.15));
-    context.restore();
-  }
+  drawCaption(context, layout.slice(4, 8));
 }
 
-// --- Packing and the check ---------------------------------------------------------------
+// --- Checking fields as they are typed -----------------------------------------------------
+// A small packer of its own answers for the caption and the font at once; it never packs.
 
-function colourValue(id) {
-  return parseInt($(id).value.slice(1), 16);
-}
+let fieldPacker = 0;
 
 function packerText(pointer) {
   return core.UTF8ToString(pointer);
 }
 
-// Hands every input to a fresh packer; fills errors with the messages of refused fields and
-// answers the report of the build (or null when an input was refused).
-function buildShow(errors) {
-  builtShow = null;
-  if (typeof core._ReelboxPackCreate !== 'function') {
-    return {report: 'This build of the page has no packing core.', ok: false};
-  }
-  const packer = core._ReelboxPackCreate();
-  const error = () => packerText(core._ReelboxPackError(packer));
-  const refuse = (id, done) => { if (!done && !errors[id]) errors[id] = error(); };
-  try {
-    withBytes(playerBytes, (p, n) => {
-      if (!core._ReelboxPackSetPlayer(packer, p, n, 0)) errors['download'] = error();
-    });
-    if (inputs.animation) {
-      withBytes(inputs.animation, (p, n) => refuse('animation', core._ReelboxPackSetAnimation(packer, p, n)));
-    }
-    const kind = document.querySelector('input[name="message-kind"]:checked').value;
-    if (kind === 'colour') {
-      refuse('message-colour', core._ReelboxPackSetMessageColour(packer, colourValue('message-colour')));
-    } else if (kind === 'picture' && inputs.messagePicture) {
-      const picture = inputs.messagePicture;
-      // 64-bit arguments reach WebAssembly as low and high halves.
-      if (!core._ReelboxPackPictureWithinBudget(picture.width, 0, picture.height, 0)) {
-        errors['message-picture'] = errors['message-picture'] ||
-            `This picture has ${picture.width} x ${picture.height} pixels, more than the packer takes.`;
-      } else {
-        withBytes(picture.rgba, (p) => refuse('message-picture',
-            core._ReelboxPackSetMessagePicture(packer, p, picture.width, picture.height,
-                                               colourValue('message-background'))));
-      }
-    } else if (kind === 'picture' && !errors['message-picture']) {
-      errors['message-picture'] = 'Pick the message picture, or choose another kind of message.';
-    }
-    const caption = storeCaption(packer, $('caption').value, colourValue('caption-colour'),
-                                 Number($('font-size').value));
-    if (!caption.stored && !errors['caption']) errors['caption'] = caption.error || error();
-    $('caption-charset').textContent = caption.stored && !caption.picture && $('caption').value
-      ? `Stored in ${packerText(core._ReelboxPackCharsetName(core._ReelboxPackCaptionCharset(packer)))}.`
-      : '';
-    const size = Number($('font-size').value);
-    if (!(size >= 6 && size <= 200)) {
-      errors['font-size'] = 'The size must be a whole number of pixels from 6 to 200.';
-    } else {
-      withText($('font-face').value, (p) => refuse('font-face',
-          core._ReelboxPackSetFont(packer, p, -Math.round(size), $('font-bold').checked ? 1 : 0,
-                                   $('font-italic').checked ? 1 : 0)));
-    }
-    refuse('caption-colour', core._ReelboxPackSetCaptionColour(packer, colourValue('caption-colour')));
-    const sound = inputs.sound;
-    if (sound && sound.bytes) {
-      withBytes(sound.bytes, (p, n) => refuse('sound', core._ReelboxPackSetSoundFile(packer, p, n)));
-    } else if (sound) {
-      const samples = new Uint8Array(sound.samples.buffer);
-      const [rate, channels] = $('sound-rate').value.split('x').map(Number);
-      withBytes(samples, (p) => refuse('sound', core._ReelboxPackSetSoundSamples(
-          packer, p, sound.frames, sound.channels, sound.rate, rate, channels)));
-    }
-    if (inputs.logo) {
-      withBytes(inputs.logo, (p, n) => refuse('logo', core._ReelboxPackSetLogo(packer, p, n)));
-    }
-    refuse('start-cell', core._ReelboxPackSetPlacement(packer, selectedCell('start-cell'),
-                                                       selectedCell('end-cell')));
-    refuse('show-about', core._ReelboxPackSetAbout(packer, $('show-about').checked ? 1 : 0));
+function captionFits(text, charset) {
+  return withText(text, (p) => core._ReelboxPackSetCaption(fieldPacker, p, charset)) === 1;
+}
 
-    const built = core._ReelboxPackBuild(packer);
-    const report = packerText(core._ReelboxPackReport(packer));
-    let hasError = !built;
-    for (let i = 0; i < core._ReelboxPackFindingCount(packer); ++i) {
-      if (core._ReelboxPackFindingKind(packer, i) === FINDING_ERROR) hasError = true;
-    }
-    if (built && !hasError) {
-      const sizePointer = core._WebAlloc(4);
-      const output = core._ReelboxPackOutput(packer, sizePointer);
-      const length = new Uint32Array(core.HEAPU8.buffer, sizePointer, 1)[0];
-      core._WebFree(sizePointer);
-      builtShow = new Uint8Array(core.HEAPU8.buffer, output, length).slice();
-      keepCaptionPreview(packer, output, length, caption.picture);
-    }
-    return {report, ok: built && !hasError};
-  } finally {
-    core._ReelboxPackFree(packer);
+// The caption's problem in the page's words, with the number of characters to remove when
+// it is too long; '' when it fits.
+function captionProblem() {
+  const text = $('caption').value;
+  const charset = Number($('charset').value);
+  if (captionFits(text, charset) || captionDrawnAsPicture(fieldPacker, text)) return '';
+  const reason = packerText(core._ReelboxPackError(fieldPacker));
+  if (!reason.includes(`at most ${MAX_CAPTION_BYTES} fit`)) return sentence(reason);
+  // The longest beginning that fits, in characters as people count them.
+  const characters = Array.from(text);
+  let fits = 0;
+  let fails = characters.length;
+  while (fails - fits > 1) {
+    const middle = (fits + fails) >> 1;
+    if (captionFits(characters.slice(0, middle).join(''), charset)) fits = middle; else fails = middle;
   }
+  const over = characters.length - fits;
+  return `The caption is too long: remove ${digits(over)} character${over === 1 ? '' : 's'}. ` +
+         `The player takes ${MAX_CAPTION_BYTES} bytes of caption.`;
+}
+
+function fontProblems(errors) {
+  const size = Number($('font-size').value);
+  if (!(Number.isInteger(size) && size >= 6 && size <= 200)) {
+    errors['font-size'] = 'The size must be a whole number of pixels from 6 to 200.';
+  }
+  const done = withText($('font-face').value, (p) => core._ReelboxPackSetFont(
+      fieldPacker, p, -28, 0, 0));
+  if (!done) errors['font-face'] = sentence(packerText(core._ReelboxPackError(fieldPacker)));
+}
+
+function captionCharsetNote() {
+  const text = $('caption').value;
+  $('caption-style-note').textContent = captionStyleNote(fieldPacker, text);
+  if (!text || captionDrawnAsPicture(fieldPacker, text) || !captionFits(text, Number($('charset').value))) return '';
+  return `Stored in ${packerText(core._ReelboxPackCharsetName(core._ReelboxPackCaptionCharset(fieldPacker)))}.`;
+}
+
+// The problems that stop the show; a picture refused for a message kind no longer chosen,
+// or for the preview's backdrop, does not.
+function fieldErrors() {
+  const errors = Object.assign({}, fileErrors);
+  delete errors['backdrop-picture'];
+  if (messageKind() !== 'picture') delete errors['message-picture'];
+  const caption = captionProblem();
+  if (caption) errors['caption'] = caption;
+  fontProblems(errors);
+  if (messageKind() === 'picture' && !inputs.messagePicture && !errors['message-picture']) {
+    errors['message-picture'] = 'Pick the message picture, or choose another kind of message.';
+  }
+  return errors;
 }
 
 const ERROR_FIELDS = ['animation', 'message-picture', 'caption', 'font-face', 'font-size',
@@ -503,49 +714,209 @@ const ERROR_FIELDS = ['animation', 'message-picture', 'caption', 'font-face', 'f
 
 function showErrors(errors) {
   for (const id of ERROR_FIELDS) {
-    const message = errors[id] || '';
+    const message = errors[id] || (id === 'backdrop-picture' && fileErrors[id]) || '';
     $(`${id}-error`).textContent = message;
     $(id).setAttribute('aria-invalid', message ? 'true' : 'false');
   }
 }
 
-// Redraws the preview and rebuilds the show from the current inputs.
-function refresh(recompose) {
-  window.reelboxRefreshes = (window.reelboxRefreshes || 0) + 1;
-  if (recompose) composeAnimation(backdropCanvas());
-  showFrame();
-  scheduleNextFrame();
+// --- Packing and the check -----------------------------------------------------------------
+// One packer holds the large inputs (animation, message, sound, logo) while they stay the
+// same; each check sets the small ones and builds. The show is packed only here.
 
-  const errors = Object.assign({}, fileErrors);
-  if (!inputs.animation && !errors['animation']) {
-    captionPreview = null;
-    drawMessage();
-    $('check').textContent = 'Pick an animation to start.';
-    showErrors(errors);
-    setDownload(false, 'The show needs an animation.');
-    return;
-  }
-  const {report, ok} = buildShow(errors);
-  drawMessage();
-  showErrors(errors);
-  const fieldProblems = Object.keys(errors).filter((id) => id !== 'download');
-  const lines = fieldProblems.map((id) => `error: ${errors[id]}`);
-  $('check').textContent = [report.trimEnd(), ...lines].filter(Boolean).join('\n');
-  if (errors['download']) {
-    setDownload(false, errors['download']);
-  } else if (fieldProblems.length) {
-    setDownload(false, 'Mend the fields marked above to download the show.');
-  } else if (!ok) {
-    setDownload(false, 'The check found errors: the player would not play this show.');
-  } else {
-    setDownload(true, `show.exe, ${builtShow.length.toLocaleString('en')} bytes`);
+let showPacker = {pointer: 0, key: '', errors: {}};
+let checkGeneration = 0;
+let soundWave = null;       // {key, bytes}: the decoded sound as the WAV the show stores
+
+function colourValue(id) {
+  return parseInt($(id).value.slice(1), 16);
+}
+
+function soundKey() {
+  return `${inputVersions.sound || 0}:${$('sound-rate').value}`;
+}
+
+// The decoded sound converted once for the chosen quality (the same conversion the packer
+// makes), so that checks copy a WAV rather than convert minutes of samples again.
+async function soundBytes() {
+  const sound = inputs.sound;
+  if (!sound) return null;
+  if (sound.bytes) return sound.bytes;
+  if (soundWave && soundWave.key === soundKey()) return soundWave.bytes;
+  showProgress('sound', 'Converting the sound…');
+  await nextPaint();
+  try {
+    const [rate, channels] = $('sound-rate').value.split('x').map(Number);
+    const samples = new Uint8Array(sound.samples.buffer);
+    const {result, size} = withBytes(samples, (p) => withSizeOut((sizeOut) =>
+      core._WebBuildWave(p, sound.frames, sound.channels, sound.rate, rate, channels, sizeOut)));
+    if (result === 0) throw new Error('This sound is too long for a WAV file.');
+    const bytes = new Uint8Array(core.HEAPU8.buffer, result, size).slice();
+    core._WebReleaseWave();
+    soundWave = {key: soundKey(), bytes};
+    return bytes;
+  } finally {
+    showProgress('sound', '');
   }
 }
 
+function heavyKey() {
+  const kind = messageKind();
+  const message = kind === 'picture' ? `p${inputVersions.messagePicture}:${$('message-background').value}`
+                : kind === 'colour' ? `c${$('message-colour').value}` : 'none';
+  return [inputVersions.animation, message, soundKey(), inputVersions.logo].join('|');
+}
+
+// The packer with the current large inputs, made afresh when one of them changed. A packer
+// left half made (memory ran out) is not kept.
+function packerWithInputs(sound) {
+  const key = heavyKey();
+  if (showPacker.pointer && showPacker.key === key) return showPacker;
+  if (showPacker.pointer) core._ReelboxPackFree(showPacker.pointer);
+  showPacker = {pointer: 0, key: '', errors: {}};
+  const packer = core._ReelboxPackCreate();
+  const errors = {};
+  try {
+    setLargeInputs(packer, sound, errors);
+  } catch (e) {
+    core._ReelboxPackFree(packer);
+    throw e;
+  }
+  showPacker = {pointer: packer, key, errors};
+  return showPacker;
+}
+
+function setLargeInputs(packer, sound, errors) {
+  const error = () => sentence(packerText(core._ReelboxPackError(packer)));
+  const refuse = (id, done) => { if (!done && !errors[id]) errors[id] = error(); };
+  withBytes(playerBytes, (p, n) => {
+    if (!core._ReelboxPackSetPlayer(packer, p, n, 0)) errors['download'] = error();
+  });
+  withBytes(inputs.animation, (p, n) => refuse('animation', core._ReelboxPackSetAnimation(packer, p, n)));
+  const kind = messageKind();
+  if (kind === 'colour') {
+    refuse('message-colour', core._ReelboxPackSetMessageColour(packer, colourValue('message-colour')));
+  } else if (kind === 'picture' && inputs.messagePicture) {
+    const picture = inputs.messagePicture;
+    withBytes(picture.rgba, (p) => refuse('message-picture',
+        core._ReelboxPackSetMessagePicture(packer, p, picture.width, picture.height,
+                                           colourValue('message-background'))));
+  }
+  if (sound) withBytes(sound, (p, n) => refuse('sound', core._ReelboxPackSetSoundFile(packer, p, n)));
+  if (inputs.logo) withBytes(inputs.logo, (p, n) => refuse('logo', core._ReelboxPackSetLogo(packer, p, n)));
+}
+
+// Builds the show from every input; fills errors with the messages of refused fields and
+// answers the report of the build. builtShow is the show only when nothing was refused.
+function buildShow(errors, sound) {
+  builtShow = null;
+  window.reelboxPacks = (window.reelboxPacks || 0) + 1;
+  const {pointer: packer, errors: inputErrors} = packerWithInputs(sound);
+  for (const id of Object.keys(inputErrors)) errors[id] = errors[id] || inputErrors[id];
+  const error = () => sentence(packerText(core._ReelboxPackError(packer)));
+  const refuse = (id, done) => { if (!done && !errors[id]) errors[id] = error(); };
+  // A refused caption or font leaves none in the packer, so the report never shows an
+  // older one.
+  const size = Number($('font-size').value);
+  const caption = storeCaption(packer, $('caption').value, colourValue('caption-colour'),
+                               size >= 6 && size <= 200 ? size : 28);
+  if (!caption.stored) {
+    if (!errors['caption']) errors['caption'] = sentence(caption.error || packerText(core._ReelboxPackError(packer)));
+    withText('', (p) => core._ReelboxPackSetCaption(packer, p, -1));
+  }
+  withText($('font-face').value, (p) => refuse('font-face',
+      core._ReelboxPackSetFont(packer, p, -Math.round(size >= 6 && size <= 200 ? size : 28),
+                               $('font-bold').checked ? 1 : 0, $('font-italic').checked ? 1 : 0)));
+  refuse('caption-colour', core._ReelboxPackSetCaptionColour(packer, colourValue('caption-colour')));
+  refuse('start-cell', core._ReelboxPackSetPlacement(packer, selectedCell('start-cell'),
+                                                     selectedCell('end-cell')));
+  refuse('show-about', core._ReelboxPackSetAbout(packer, $('show-about').checked ? 1 : 0));
+
+  const built = core._ReelboxPackBuild(packer);
+  const report = packerText(core._ReelboxPackReport(packer));
+  let hasError = !built;
+  let warnings = 0;
+  for (let i = 0; i < core._ReelboxPackFindingCount(packer); ++i) {
+    const kind = core._ReelboxPackFindingKind(packer, i);
+    if (kind === FINDING_ERROR) hasError = true;
+    if (kind === FINDING_WARNING) ++warnings;
+  }
+  const fieldProblems = Object.keys(errors).length > 0;
+  if (built && !hasError && !fieldProblems) {
+    const {result: output, size: length} = withSizeOut((sizeOut) => core._ReelboxPackOutput(packer, sizeOut));
+    builtShow = new Uint8Array(core.HEAPU8.buffer, output, length).slice();
+    keepCaptionPreview(packer, output, length, caption.picture);
+  }
+  return {report, ok: built && !hasError, warnings};
+}
+
+// The one check of the whole show, run when the edits pause; a later edit makes its answer
+// moot, and only the answer for the current inputs is shown.
+async function runCheck() {
+  const generation = checkGeneration;
+  const errors = fieldErrors();
+  if (!inputs.animation) {
+    showErrors(errors);
+    $('check').textContent = '';
+    setDownload(false, errors['animation'] ? 'Pick another animation to start.'
+                                           : 'Drop or pick an animation (GIF) to start.');
+    return;
+  }
+  let sound = null;
+  try {
+    sound = await soundBytes();
+  } catch (e) {
+    errors['sound'] = e.message;
+  }
+  if (generation !== checkGeneration) return;
+  let result;
+  try {
+    result = buildShow(errors, sound);
+    drawMessage();
+  } catch (e) {
+    builtShow = null;
+    showErrors(errors);
+    $('check').textContent = '';
+    setDownload(false, e instanceof OutOfMemory ? e.message : `The check failed: ${e.message}`);
+    return;
+  }
+  showErrors(errors);
+  const fieldProblems = Object.keys(errors).filter((id) => id !== 'download');
+  const lines = fieldProblems.map((id) => `error: ${errors[id]}`);
+  $('check').textContent = [result.report.trimEnd(), ...lines].filter(Boolean).join('\n');
+  const warned = result.warnings ? ` ${result.warnings} warning${result.warnings === 1 ? '' : 's'} (see the check).` : '';
+  if (errors['download']) {
+    setDownload(false, errors['download']);
+  } else if (fieldProblems.length) {
+    setDownload(false, `Mend the ${fieldProblems.length === 1 ? 'field' : `${fieldProblems.length} fields`} marked in red to download the show.`);
+  } else if (!result.ok) {
+    setDownload(false, 'The check found errors: the player would not play this show.');
+  } else {
+    setDownload(true, `Ready: ${digits(builtShow.length)} bytes.${warned}`);
+  }
+}
+
+const scheduleCheck = debounced(CHECK_DELAY_MS, runCheck);
+
 function setDownload(enabled, note) {
   $('download').disabled = !enabled;
-  $('download-note').textContent = note;
-  if (!enabled) builtShow = null;
+  $('download-web').disabled = !enabled;
+  $('verdict').textContent = note;
+  $('verdict').dataset.ready = enabled ? 'true' : 'false';
+  if (enabled) return;
+  builtShow = null;
+  captionPreview = null;
+}
+
+// Any edit makes the built show stale: it is dropped at once, and a check is scheduled.
+function dropShow(note) {
+  ++checkGeneration;
+  setDownload(false, inputs.animation ? note : $('verdict').textContent);
+}
+
+function invalidateShow() {
+  dropShow('Checking the show…');
+  scheduleCheck();
 }
 
 function download() {
@@ -560,31 +931,100 @@ function download() {
   setTimeout(() => URL.revokeObjectURL(url), 60000);
 }
 
-// --- Wiring ------------------------------------------------------------------------------
+// --- Reacting to edits ---------------------------------------------------------------------
+
+const RECOMPOSING = new Set(['backdrop-colour', 'screen-size', 'end-cell', 'backdrop-kind']);
+const scheduleCompose = debounced(COMPOSE_DELAY_MS, composeAnimation);
+
+// What an edit of field key changes: the fields shown, the field's own check, the preview
+// parts it touches, and (later) the whole show's check.
+function changed(key) {
+  // Choosing a colour chooses what it colours.
+  if (key === 'message-colour') $('message-kind-colour').checked = true;
+  if (key === 'backdrop-colour') $('backdrop-kind-colour').checked = true;
+  if (RECOMPOSING.has(key)) {
+    invalidateBackdrop();
+    scheduleCompose();
+  }
+  invalidateShow();
+  applyFields();
+  showGuidance();
+  showErrors(fieldErrors());
+  $('caption-charset').textContent = captionCharsetNote();
+  drawMessage();
+  if (key === 'start-cell' || key === 'end-cell') drawScreen();
+}
+
+// --- Wiring --------------------------------------------------------------------------------
 
 function buildCellGrid(gridId, name, checkedCell) {
   const grid = $(gridId);
-  for (const cell of GRID_ORDER) {
+  for (const cell of [...GRID_ORDER, RANDOM_CELL]) {
     const label = document.createElement('label');
-    label.className = 'cell';
+    label.className = cell === RANDOM_CELL ? 'cell random' : 'cell';
     const radio = document.createElement('input');
     radio.type = 'radio';
     radio.name = name;
     radio.value = String(cell);
-    radio.id = `${name}-${cell}`;
+    radio.id = cell === RANDOM_CELL ? `${name}-random` : `${name}-${cell}`;
     radio.checked = cell === checkedCell;
-    label.append(radio, ` ${CELL_NAMES[cell]}`);
+    label.append(radio, ` ${cell === RANDOM_CELL ? 'Random' : CELL_NAMES[cell]}`);
     grid.append(label);
   }
-  const label = document.createElement('label');
-  label.className = 'cell random';
-  const radio = document.createElement('input');
-  radio.type = 'radio';
-  radio.name = name;
-  radio.value = String(RANDOM_CELL);
-  radio.id = `${name}-random`;
-  label.append(radio, ' Random');
-  grid.append(label);
+  grid.addEventListener('keydown', (event) => moveInGrid(grid, event));
+}
+
+// Arrow keys move across the 3 x 3 grid as it is drawn; Down from the bottom row reaches
+// Random, Up from Random the bottom centre.
+function moveInGrid(grid, event) {
+  const step = {ArrowLeft: [0, -1], ArrowRight: [0, 1], ArrowUp: [-1, 0], ArrowDown: [1, 0]}[event.key];
+  if (!step || event.target.type !== 'radio' || event.altKey || event.ctrlKey || event.metaKey) return;
+  event.preventDefault();
+  const cell = Number(event.target.value);
+  const position = cell === RANDOM_CELL ? 10 : GRID_ORDER.indexOf(cell);
+  const row = Math.floor(position / 3) + step[0];
+  const column = cell === RANDOM_CELL ? 1 + step[1] : position % 3 + step[1];
+  if (row < 0 || row > 3 || column < 0 || column > 2) return;
+  if (cell === RANDOM_CELL && step[1] !== 0) return;
+  const next = row === 3 ? RANDOM_CELL : GRID_ORDER[row * 3 + column];
+  const radio = grid.querySelector(`input[value="${next}"]`);
+  radio.checked = true;
+  radio.focus();
+  radio.dispatchEvent(new Event('input', {bubbles: true}));
+  radio.dispatchEvent(new Event('change', {bubbles: true}));
+}
+
+function wireDropping() {
+  let depth = 0;
+  const hasFiles = (event) => event.dataTransfer && [...event.dataTransfer.types].includes('Files');
+  document.addEventListener('dragenter', (event) => {
+    if (!hasFiles(event)) return;
+    ++depth;
+    document.body.classList.add('dropping');
+  });
+  document.addEventListener('dragleave', () => {
+    if (--depth <= 0) {
+      depth = 0;
+      document.body.classList.remove('dropping');
+    }
+  });
+  document.addEventListener('dragover', (event) => {
+    if (!hasFiles(event)) return;
+    event.preventDefault();
+    for (const zone of document.querySelectorAll('[data-drop]')) {
+      zone.classList.toggle('over', zone.contains(event.target));
+    }
+  });
+  document.addEventListener('drop', (event) => {
+    if (!hasFiles(event)) return;
+    event.preventDefault();
+    depth = 0;
+    document.body.classList.remove('dropping');
+    const zone = event.target.closest && event.target.closest('[data-drop]');
+    for (const over of document.querySelectorAll('[data-drop].over')) over.classList.remove('over');
+    const file = event.dataTransfer.files[0];
+    if (file) dropFile(file, zone ? zone.dataset.drop : null);
+  });
 }
 
 function wire() {
@@ -594,23 +1034,24 @@ function wire() {
   for (const id of Object.keys(fileReaders)) {
     $(id).addEventListener('change', () => readFile(id, $(id).files[0]));
   }
-  for (const zone of document.querySelectorAll('[data-drop]')) {
-    zone.addEventListener('dragover', (event) => { event.preventDefault(); zone.classList.add('over'); });
-    zone.addEventListener('dragleave', () => zone.classList.remove('over'));
-    zone.addEventListener('drop', (event) => {
-      event.preventDefault();
-      zone.classList.remove('over');
-      const file = event.dataTransfer.files[0];
-      if (file) readFile(zone.dataset.drop, file);
+  wireDropping();
+  for (const form of document.querySelectorAll('form')) {
+    form.addEventListener('input', (event) => {
+      if (event.target.type === 'file') return;
+      changed(event.target.name || event.target.id);
     });
+    form.addEventListener('submit', (event) => event.preventDefault());
   }
-  const recomposing = new Set(['backdrop-colour', 'screen-size', 'end-cell', 'backdrop-kind']);
-  $('show-form').addEventListener('input', (event) => {
-    if (event.target.type === 'file') return;
-    const key = event.target.name || event.target.id;
-    refresh(recomposing.has(key));
+  $('pick-animation').addEventListener('click', () => $('animation').click());
+  $('use-card').addEventListener('click', () => {
+    $('message-kind-colour').checked = true;
+    changed('message-kind');
+    $('message-kind-colour').focus();
   });
-  $('show-form').addEventListener('submit', (event) => event.preventDefault());
+  $('use-about').addEventListener('click', () => {
+    $('show-about').checked = true;
+    changed('show-about');
+  });
   $('sound-clear').addEventListener('click', () => {
     $('sound').value = '';
     readFile('sound', null);
@@ -623,6 +1064,11 @@ function wire() {
   $('frame-previous').addEventListener('click', () => stepFrame(-1));
   $('frame-next').addEventListener('click', () => stepFrame(1));
   $('download').addEventListener('click', download);
+  // The same show as one web page for phones and other systems (web_show_download.js).
+  $('download-web').addEventListener('click', () => downloadWebShow(core, builtShow, {
+    colour: colourValue('backdrop-colour'),
+    picture: $('backdrop-kind-picture').checked && inputs.backdropPicture ? backdropCanvas() : null,
+  }).catch((e) => { $('verdict').textContent = e.message; }));
 }
 
 function decodeBase64(text) {
@@ -633,14 +1079,18 @@ function decodeBase64(text) {
 }
 
 async function start() {
+  beginWork();
   wire();
   playerBytes = decodeBase64(window.ReelboxPlayerBase64);
   core = await ReelboxCore();
+  fieldPacker = core._ReelboxPackCreate();
   document.body.dataset.ready = 'true';
-  refresh(true);
+  changed('');
+  await composeAnimation();
+  endWork();
 }
 
 start().catch((e) => {
-  $('check').textContent = `The page could not start: ${e.message}`;
+  $('verdict').textContent = `The page could not start: ${e.message}`;
   document.body.dataset.ready = 'failed';
 });

@@ -279,6 +279,98 @@ std::vector<uint8_t> BuildColourCardMetafile(uint32_t colour) {
     return BuildLayeredMetafile(kColourCardSide, colour, {});
 }
 
+namespace {
+
+int32_t GetSigned(const uint8_t* p) { return int32_t(Get32(p)); }
+
+// Draws one EMR_STRETCHDIBITS record of size bytes at record into the picture whose top-left
+// lies at origin in the metafile's coordinates.
+bool DrawDibRecord(const uint8_t* record, uint32_t size, int originX, int originY, int width,
+                   int height, std::vector<uint8_t>* rgba, std::string* why) {
+    if (size < kStretchDiBitsFixed) {
+        *why = "a picture record is too short";
+        return false;
+    }
+    const int destX = GetSigned(record + 24) - originX, destY = GetSigned(record + 28) - originY;
+    const int srcX = GetSigned(record + 32), srcY = GetSigned(record + 36);
+    const int srcWidth = GetSigned(record + 40), srcHeight = GetSigned(record + 44);
+    const uint32_t infoAt = Get32(record + 48), bitsAt = Get32(record + 56), bitsSize = Get32(record + 60);
+    const int destWidth = GetSigned(record + 72), destHeight = GetSigned(record + 76);
+    if (infoAt < kStretchDiBitsFixed || infoAt > size - kBitmapInfoHeaderSize ||
+        Get32(record + 64) != 0 || Get32(record + 68) != kSrcCopy) {
+        *why = "a picture record is not a plain copy of its bitmap";
+        return false;
+    }
+    const uint8_t* info = record + infoAt;
+    const int dibWidth = GetSigned(info + 4), dibRows = GetSigned(info + 8);
+    const int dibHeight = dibRows < 0 ? -dibRows : dibRows;
+    const int bitCount = info[14] | info[15] << 8;
+    if (bitCount != 24 || Get32(info + 16) != 0 || dibWidth <= 0 || dibHeight <= 0 ||
+        dibWidth > kMessageSide * 4 || dibHeight > kMessageSide * 4) {
+        *why = "a picture record holds a bitmap other than 24-bit RGB";
+        return false;
+    }
+    const uint64_t rowBytes = (uint64_t(dibWidth) * 3 + 3) & ~uint64_t(3);
+    if (bitsAt > size || bitsSize > size - bitsAt || rowBytes * uint64_t(dibHeight) > bitsSize) {
+        *why = "a picture record's bitmap reaches past the record";
+        return false;
+    }
+    if (srcWidth <= 0 || srcHeight <= 0 || destWidth <= 0 || destHeight <= 0 || srcX < 0 ||
+        srcY < 0 || srcX + srcWidth > dibWidth || srcY + srcHeight > dibHeight)
+        return true;   // nothing to copy
+    const uint8_t* bits = record + bitsAt;
+    for (int y = std::max(0, destY); y < std::min(height, destY + destHeight); ++y) {
+        const int sy = srcY + int(int64_t(y - destY) * srcHeight / destHeight);
+        const int row = dibRows < 0 ? sy : dibHeight - 1 - sy;   // bottom-up unless negative
+        for (int x = std::max(0, destX); x < std::min(width, destX + destWidth); ++x) {
+            const int sx = srcX + int(int64_t(x - destX) * srcWidth / destWidth);
+            const uint8_t* bgr = bits + uint64_t(row) * rowBytes + uint64_t(sx) * 3;
+            uint8_t* out = rgba->data() + (size_t(y) * size_t(width) + size_t(x)) * 4;
+            out[0] = bgr[2];
+            out[1] = bgr[1];
+            out[2] = bgr[0];
+            out[3] = 255;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool DrawMessageMetafile(const uint8_t* bytes, size_t size, int* width, int* height,
+                         std::vector<uint8_t>* rgba, std::string* why) {
+    if (!CheckEnhancedMetafile(bytes, size, why))
+        return false;
+    const int left = GetSigned(bytes + 8), top = GetSigned(bytes + 12);
+    const int64_t w = int64_t(GetSigned(bytes + 16)) - left + 1;
+    const int64_t h = int64_t(GetSigned(bytes + 20)) - top + 1;
+    if (w <= 0 || h <= 0 || w > kMessageSide * 4 || h > kMessageSide * 4) {
+        *why = "its bounds are not a picture of up to " + std::to_string(kMessageSide * 4) +
+               " pixels a side";
+        return false;
+    }
+    *width = int(w);
+    *height = int(h);
+    rgba->assign(size_t(w) * size_t(h) * 4, 0);
+    const size_t declared = Get32(bytes + 48);
+    for (size_t at = 0; at + 8 <= declared;) {
+        const uint32_t type = Get32(bytes + at), recordSize = Get32(bytes + at + 4);
+        if (type == kEmrEof)
+            return true;
+        if (type == kEmrStretchDiBits) {
+            if (!DrawDibRecord(bytes + at, recordSize, left, top, *width, *height, rgba, why))
+                return false;
+        } else if (type != kEmrHeader && type != kEmrSetStretchBltMode) {
+            *why = "it draws with record " + std::to_string(type) +
+                   ", which only Windows draws (a picture or colour card made by tackon or "
+                   "the page draws anywhere)";
+            return false;
+        }
+        at += recordSize;
+    }
+    return true;
+}
+
 bool CheckEnhancedMetafile(const uint8_t* bytes, size_t size, std::string* why) {
     if (size < 88 || Get32(bytes) != kEmrHeader || Get32(bytes + 40) != kEmfSignature) {
         *why = "it does not start with an EMF header record";

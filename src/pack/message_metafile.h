@@ -1,6 +1,7 @@
 // The message as an enhanced metafile built from pixels: a picture fitted into a square
 // (aspect kept, centred on a background colour, scaled down to at most kMessageSide pixels
-// a side) or a plain colour card; and the structural check of a metafile the player is given.
+// a side) or a plain colour card; the structural check of a metafile the player is given;
+// and the drawing of a metafile built here, for front ends without a metafile player.
 // The metafile holds a header, a stretch-mode record, the background as a one-pixel DIB
 // stretched over the square, the picture as a 24-bit DIB record in its place, any further
 // layers (a picture caption's area outside the picture, as palette DIBs in RLE8), and the
@@ -60,6 +61,13 @@ std::vector<uint8_t> BuildColourCardMetafile(uint32_t colour);
 
 // The side of the square picture a metafile built here holds, for a picture of this size.
 int FittedSquareSide(int width, int height);
+
+// The picture a metafile built here shows, drawn the way the player plays it into a
+// rectangle of its own size: *width x *height (its bounds) RGBA pixels, rows top-down, each
+// stretched 24-bit DIB taken pixel by nearest pixel. Other metafiles (drawing records other
+// than stretched DIBs, or bounds over kMessageSide x 4) are not drawn: false with *why.
+bool DrawMessageMetafile(const uint8_t* bytes, size_t size, int* width, int* height,
+                         std::vector<uint8_t>* rgba, std::string* why);
 
 // Walks the records: an EMR_HEADER with the " EMF" signature and a size the file holds,
 // records of sensible sizes, and an end record. False with *why naming the first fault.

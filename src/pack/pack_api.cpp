@@ -19,6 +19,7 @@
 #include "pack/show_checks.h"
 #include "pack/show_options.h"
 #include "pack/wave_writer.h"
+#include "pack/web_show.h"
 
 static_assert(REELBOX_PACK_RANDOM_CELL == kRandomPlacement, "one random cell");
 static_assert(REELBOX_PACK_FONT_HEIGHT_LIMIT == kFontHeightLimit, "one font height limit");
@@ -73,8 +74,8 @@ struct ReelboxPacker {
     bool about = false;
     std::vector<uint8_t> output;
     std::vector<Finding> findings;
-    std::string report, findingText, utf8, playerText, styleReason;
-    std::vector<uint8_t> messagePixels;
+    std::string report, findingText, utf8, playerText, styleReason, webShow;
+    std::vector<uint8_t> messagePixels, messagePicture;
 
     ReelboxPacker() {
         std::memset(&font, 0, sizeof font);
@@ -532,6 +533,37 @@ const unsigned char* ReelboxPackMessagePixels(ReelboxPacker* p, const unsigned c
         !DecodeMessagePixels(show + payloads.message.offset, size_t(payloads.message.size), side, &p->messagePixels))
         return nullptr;
     return p->messagePixels.data();
+}
+
+const unsigned char* ReelboxPackWebShow(ReelboxPacker* p, const unsigned char* htmlTemplate,
+                                        size_t templateSize, const unsigned char* show,
+                                        size_t showSize, unsigned backdropColour,
+                                        const unsigned char* picture, size_t pictureSize,
+                                        size_t* size) {
+    *size = 0;
+    p->webShow.clear();
+    std::string why;
+    const WebShowBackdrop backdrop{backdropColour, picture, pictureSize};
+    if (!BuildWebShow(std::string(reinterpret_cast<const char*>(htmlTemplate), templateSize), show,
+                      showSize, backdrop, &p->webShow, &why)) {
+        p->Fail(why);
+        return nullptr;
+    }
+    p->Done();
+    *size = p->webShow.size();
+    return reinterpret_cast<const unsigned char*>(p->webShow.data());
+}
+
+const unsigned char* ReelboxPackDrawMessage(ReelboxPacker* p, const unsigned char* metafile,
+                                           size_t size, int* width, int* height) {
+    std::string why;
+    if (!DrawMessageMetafile(metafile, size, width, height, &p->messagePicture, &why)) {
+        p->messagePicture.clear();
+        p->Fail("the message cannot be drawn here: " + why);
+        return nullptr;
+    }
+    p->Done();
+    return p->messagePicture.data();
 }
 
 const char* ReelboxPackCaptionToUtf8(ReelboxPacker* p, const unsigned char* bytes, size_t size,

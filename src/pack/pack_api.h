@@ -192,6 +192,24 @@ int ReelboxPackCellAt(int row, int column);
 int ReelboxPackCharsetCount(void);
 int ReelboxPackCharsetAt(int index);
 
+/* --- Web shows ------------------------------------------------------------------------- */
+/* The backdrop of a web show when none is chosen: a calm blue. */
+#define REELBOX_PACK_WEB_BACKDROP 0x3A6EA5
+/* The web show of a built show (as ReelboxPackOutput gives it): the template the web build
+ * writes, filled with the show's package and a backdrop of backdropColour, or of a PNG or
+ * JPEG picture (picture null for none). Null when refused; *size receives the length. */
+const unsigned char* ReelboxPackWebShow(ReelboxPacker* packer, const unsigned char* htmlTemplate,
+                                        size_t templateSize, const unsigned char* show,
+                                        size_t showSize, unsigned backdropColour,
+                                        const unsigned char* picture, size_t pictureSize,
+                                        size_t* size);
+
+/* The picture a message metafile made by this core (a picture or a colour card) shows:
+ * RGBA pixels at the metafile's own size, rows top-down. Null when the metafile holds
+ * other drawing, which only Windows plays; the reason is then in ReelboxPackError. */
+const unsigned char* ReelboxPackDrawMessage(ReelboxPacker* packer, const unsigned char* metafile,
+                                           size_t size, int* width, int* height);
+
 /* --- Captions of stored shows ------------------------------------------------------------ */
 /* The caption bytes of a package read back as UTF-8 in the code page of charset. Charsets
  * without a table of their own (DEFAULT_CHARSET = 1 of older shows among them) are read as

@@ -21,7 +21,7 @@ bool TakesValue(const std::string& name) {
         "--colour", "--logo",      "--sound",   "--start",   "--end",          "-o",
         "--output", "--info",      "--message-image", "--message-background", "--message-colour",
         "--charset", "--sound-quality", "--check",
-        "--caption-style", "--caption-position",
+        "--caption-style", "--caption-position", "--web-show",
     };
     return kValued.count(name) != 0 || IsValuedSignOption(name);
 }
@@ -42,6 +42,7 @@ bool ApplyPackOption(const std::string& name, const std::string& value, PackRequ
     else if (name == "-o" || name == "--output") pack->output = value;
     else if (name == "--caption-file") pack->captionFile = value;
     else if (name == "--message-image") pack->messageImage = value;
+    else if (name == "--web-show") pack->webShow = value;
     else if (name == "--message-background" || name == "--message-colour") {
         uint32_t colourRef;
         if (!ParseColour(value, &colourRef)) {
@@ -111,8 +112,8 @@ bool CheckPackRequest(const PackRequest& pack, std::string* error) {
         *error = "missing --animation (the animation GIF)";
         return false;
     }
-    if (pack.output.empty()) {
-        *error = "missing -o (the package to write)";
+    if (pack.output.empty() && pack.webShow.empty()) {
+        *error = "missing -o (the package to write) or --web-show (the web show)";
         return false;
     }
     const int messages = !pack.message.empty() + !pack.messageImage.empty() + pack.messageColourGiven;

@@ -16,6 +16,7 @@ enum TackonMode { kModeHelp, kModePack, kModeInfo, kModeExtract, kModeCheck };
 struct PackRequest {
     std::string player, animation, message, logo, sound, output;   // empty = not given
     std::string messageImage;    // --message-image F
+    std::string webShow;         // --web-show F: the show as one HTML file
     uint32_t messageBackground;  // 0xRRGGBB behind the picture; default white
     bool messageColourGiven;     // --message-colour #RRGGBB
     uint32_t messageColour;      // 0xRRGGBB

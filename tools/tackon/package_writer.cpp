@@ -12,6 +12,7 @@
 #include "picture_decoding.h"
 #include "show_signing.h"
 #include "sound_decoding.h"
+#include "web_show_writer.h"
 
 namespace {
 
@@ -175,7 +176,15 @@ bool PackShow(const PackRequest& request, std::ostream& out, std::string* error)
     size_t size = 0;
     const unsigned char* show = ReelboxPackOutput(packer, &size);
     const std::vector<uint8_t> bytes(show, show + size);
-    if (request.sign.sign)
-        return WriteSignedShow(bytes, request.sign, request.output, out, error);
-    return WriteFileAtomically(request.output, {&bytes}, error);
+    std::vector<uint8_t> page;
+    if (!request.webShow.empty() && !MakeWebShow(packer, bytes, &page, error))
+        return false;
+    if (!request.output.empty()) {
+        const bool written = request.sign.sign
+            ? WriteSignedShow(bytes, request.sign, request.output, out, error)
+            : WriteFileAtomically(request.output, {&bytes}, error);
+        if (!written)
+            return false;
+    }
+    return request.webShow.empty() || WriteFileAtomically(request.webShow, {&page}, error);
 }

@@ -107,6 +107,51 @@ TEST(MessageMetafile, PictureIsFittedCentredAndScaledDown) {
     }
 }
 
+TEST(MessageMetafile, DrawnForBrowsersAsThePlayerPlaysItOrRefused) {
+    auto colour = [](int x, int y, int) -> uint32_t { return 0xFF000040 | uint32_t(x * 7) << 16 | uint32_t(y * 5) << 8; };
+    const std::vector<uint8_t> rgba = Rgba(30, 12, colour);
+    for (const std::vector<uint8_t>& emf : {BuildPictureMetafile(rgba.data(), 30, 12, 0x102030),
+                                            BuildColourCardMetafile(0xFFE680)}) {
+        const DibPicture played = PlayDibs(emf);
+        int width = 0, height = 0;
+        std::vector<uint8_t> drawn;
+        std::string why;
+        ASSERT_TRUE(DrawMessageMetafile(emf.data(), emf.size(), &width, &height, &drawn, &why)) << why;
+        ASSERT_EQ(played.side, width);
+        ASSERT_EQ(played.side, height);
+        for (size_t i = 0; i < played.pixels.size(); ++i)
+            ASSERT_EQ(played.pixels[i], uint32_t(drawn[4 * i]) << 16 | drawn[4 * i + 1] << 8 | drawn[4 * i + 2]) << i;
+    }
+    // Drawing other than stretched DIBs is left to Windows: a line before the end record.
+    std::vector<uint8_t> card = BuildColourCardMetafile(0xFFE680);
+    const uint8_t line[] = {54, 0, 0, 0, 16, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};   // EMR_LINETO
+    card.insert(card.end() - 20, line, line + sizeof line);
+    const uint32_t total = uint32_t(card.size());
+    std::memcpy(&card[48], &total, 4);
+    int width = 0, height = 0;
+    std::vector<uint8_t> drawn;
+    std::string why;
+    EXPECT_FALSE(DrawMessageMetafile(card.data(), card.size(), &width, &height, &drawn, &why));
+    EXPECT_NE(std::string::npos, why.find("record 54")) << why;
+}
+
+// A GIF of the given logical size with one frame per delay.
+Bytes Animation(int width, int height, const std::vector<int>& delays) {
+    Bytes gif;
+    PutHeader(&gif, width, height, true, 1);
+    for (int delay : delays) {
+        PutGraphicControl(&gif, 0, delay, -1);
+        ImageSpec image;
+        image.width = 2;
+        image.height = 2;
+        image.minimumCodeSize = 2;
+        image.pixels = {0, 1, 1, 0};
+        PutImage(&gif, image);
+    }
+    gif.push_back(0x3B);
+    return gif;
+}
+
 struct Packer {
     ReelboxPacker* p = ReelboxPackCreate();
     ~Packer() { ReelboxPackFree(p); }
