@@ -104,9 +104,11 @@ protected:
         return last;
     }
 
+    // A click on the finished message ends the show. It is used rather than Escape because a
+    // key reaches the show only once X has given its window the keyboard focus, which under
+    // Wine without a window manager was seen to miss now and then (the caption tests).
     void EndShow(WineProcess* show) {
-        MovePointer(5, 5);
-        ASSERT_TRUE(PressKey("Escape"));
+        ClickAt(kSquareX + kSide / 2, kSquareY + kSide / 2);
         ASSERT_TRUE(Ends(show, 10000));
         EXPECT_EQ(show->exitCode, 0);
     }
