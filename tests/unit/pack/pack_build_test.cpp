@@ -135,23 +135,6 @@ TEST(MessageMetafile, DrawnForBrowsersAsThePlayerPlaysItOrRefused) {
     EXPECT_NE(std::string::npos, why.find("record 54")) << why;
 }
 
-// A GIF of the given logical size with one frame per delay.
-Bytes Animation(int width, int height, const std::vector<int>& delays) {
-    Bytes gif;
-    PutHeader(&gif, width, height, true, 1);
-    for (int delay : delays) {
-        PutGraphicControl(&gif, 0, delay, -1);
-        ImageSpec image;
-        image.width = 2;
-        image.height = 2;
-        image.minimumCodeSize = 2;
-        image.pixels = {0, 1, 1, 0};
-        PutImage(&gif, image);
-    }
-    gif.push_back(0x3B);
-    return gif;
-}
-
 struct Packer {
     ReelboxPacker* p = ReelboxPackCreate();
     ~Packer() { ReelboxPackFree(p); }
