@@ -18,17 +18,6 @@ namespace {
 
 constexpr uint32_t kCard = 0xFFE680;
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun Tackon(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunTackon(args, out, err);
-    return {status, out.str(), err.str()};
-}
-
 std::vector<uint8_t> MessagePixels(const Bytes& show, int* side) {
     ReelboxPacker* packer = ReelboxPackCreate();
     const unsigned char* pixels = ReelboxPackMessagePixels(packer, show.data(), show.size(), side);
