@@ -34,7 +34,7 @@ let animation = null;      // {width, height, delays, count, frames (pointer int
 let frameIndex = 0;
 let playing = true;
 let frameTimer = 0;
-let builtShow = null;      // Uint8Array of the show built from the current inputs, or null
+let builtShowSize = 0;     // bytes of the show built from the current inputs (in showPacker), or 0
 
 const $ = (id) => document.getElementById(id);
 
@@ -807,9 +807,9 @@ function setLargeInputs(packer, sound, errors) {
 }
 
 // Builds the show from every input; fills errors with the messages of refused fields and
-// answers the report of the build. builtShow is the show only when nothing was refused.
+// answers the report of the build. builtShowSize is set only when nothing was refused.
 function buildShow(errors, sound) {
-  builtShow = null;
+  builtShowSize = 0;
   window.reelboxPacks = (window.reelboxPacks || 0) + 1;
   const {pointer: packer, errors: inputErrors} = packerWithInputs(sound);
   for (const id of Object.keys(inputErrors)) errors[id] = errors[id] || inputErrors[id];
@@ -844,7 +844,7 @@ function buildShow(errors, sound) {
   const fieldProblems = Object.keys(errors).length > 0;
   if (built && !hasError && !fieldProblems) {
     const {result: output, size: length} = withSizeOut((sizeOut) => core._ReelboxPackOutput(packer, sizeOut));
-    builtShow = new Uint8Array(core.HEAPU8.buffer, output, length).slice();
+    builtShowSize = length;
     keepCaptionPreview(packer, output, length, caption.picture);
   }
   return {report, ok: built && !hasError, warnings};
@@ -874,7 +874,7 @@ async function runCheck() {
     result = buildShow(errors, sound);
     drawMessage();
   } catch (e) {
-    builtShow = null;
+    builtShowSize = 0;
     showErrors(errors);
     $('check').textContent = '';
     setDownload(false, e instanceof OutOfMemory ? e.message : `The check failed: ${e.message}`);
@@ -892,7 +892,7 @@ async function runCheck() {
   } else if (!result.ok) {
     setDownload(false, 'The check found errors: the player would not play this show.');
   } else {
-    setDownload(true, `Ready: ${digits(builtShow.length)} bytes.${warned}`);
+    setDownload(true, `Ready: ${digits(builtShowSize)} bytes.${warned}`);
   }
 }
 
@@ -904,7 +904,7 @@ function setDownload(enabled, note) {
   $('verdict').textContent = note;
   $('verdict').dataset.ready = enabled ? 'true' : 'false';
   if (enabled) return;
-  builtShow = null;
+  builtShowSize = 0;
   captionPreview = null;
 }
 
@@ -919,9 +919,19 @@ function invalidateShow() {
   scheduleCheck();
 }
 
+// The show the last check built, copied out of its packer only when it is downloaded: a copy
+// on every check held the page for up to 100 ms with a long sound loaded.
+function builtShowBytes() {
+  if (!builtShowSize) return null;
+  const {result: output, size: length} =
+      withSizeOut((sizeOut) => core._ReelboxPackOutput(showPacker.pointer, sizeOut));
+  return new Uint8Array(core.HEAPU8.buffer, output, length).slice();
+}
+
 function download() {
-  if (!builtShow) return;
-  const url = URL.createObjectURL(new Blob([builtShow], {type: 'application/vnd.microsoft.portable-executable'}));
+  const show = builtShowBytes();
+  if (!show) return;
+  const url = URL.createObjectURL(new Blob([show], {type: 'application/vnd.microsoft.portable-executable'}));
   const link = document.createElement('a');
   link.href = url;
   link.download = 'show.exe';
@@ -1065,7 +1075,7 @@ function wire() {
   $('frame-next').addEventListener('click', () => stepFrame(1));
   $('download').addEventListener('click', download);
   // The same show as one web page for phones and other systems (web_show_download.js).
-  $('download-web').addEventListener('click', () => downloadWebShow(core, builtShow, {
+  $('download-web').addEventListener('click', () => downloadWebShow(core, builtShowBytes(), {
     colour: colourValue('backdrop-colour'),
     picture: $('backdrop-kind-picture').checked && inputs.backdropPicture ? backdropCanvas() : null,
   }).catch((e) => { $('verdict').textContent = e.message; }));
