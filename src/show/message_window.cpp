@@ -217,8 +217,9 @@ void CALLBACK ShowMessageWindow(HWND animationWindow, UINT, UINT_PTR timer, DWOR
     Point corner = MessageCellCorner(int(shown->settings->EndPlacement), screen);
     HWND window = nullptr;
     if (PrepareMessageStage(state, corner, side))
-        window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMessageClass, nullptr, WS_POPUP,
-                                 corner.x, corner.y, side, side, nullptr, nullptr, instance, shown);
+        window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED, kMessageClass,
+                                 nullptr, WS_POPUP, corner.x, corner.y, side, side, nullptr, nullptr,
+                                 instance, shown);
     if (!window) {
         ReleaseAnimation(state);
         AskToAbandonShow();
@@ -228,7 +229,10 @@ void CALLBACK ShowMessageWindow(HWND animationWindow, UINT, UINT_PTR timer, DWOR
     state->StageWindow = window;
     SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
     ShowWindow(window, SW_SHOW);
+    // A layered window stays off the screen until its attributes are set, so the square
+    // appears with its first picture instead of as an unpainted square before it.
     UpdateWindow(window);
+    SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
     TakeKeyboardFocus(window);
 }
 
