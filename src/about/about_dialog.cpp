@@ -12,10 +12,10 @@
 #include "gif/showable_screen.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
+#include "present/window_state.h"
 #include "render/render_api.h"
 #include "resources/resource.h"
 #include "show/placement.h"
-#include "startup/package_state.h"
 
 // Set just before AboutHandler hands a message to DefDlgProcA, which calls AboutDialogProc
 // again first; that inner call clears it and answers FALSE so the default processing runs.
@@ -43,7 +43,7 @@ void PlaceItem(HWND dialog, int id, const Rect& r) {
 }
 
 void SetDialogIcons(HWND dialog) {
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+    HINSTANCE instance = WindowInstance(dialog);
     HICON bigIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_REELBOX));
     SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     HICON smallIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_REELBOX));
@@ -52,7 +52,7 @@ void SetDialogIcons(HWND dialog) {
 
 // Grows or shrinks the dialog by the logo's excess over the banner, moves it top-most to the
 // EndPlacement cell and moves its controls with it.
-AboutLayout LayOutAroundLogo(HWND dialog, const ScreenDescriptorRecord& logo) {
+AboutLayout LayOutAroundLogo(HWND dialog, const ScreenDescriptorRecord& logo, unsigned EndPlacement) {
     AboutLayoutInput in = {};
     RECT dialogRect = {};
     GetWindowRect(dialog, &dialogRect);
@@ -85,18 +85,17 @@ INT_PTR InitAboutDialog(HWND dialog, AboutState* about) {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(about));
     about->AboutDialogHandle = dialog;
     SetDialogIcons(dialog);
-    if (!PackageTrailer.logo.present)
+    if (!about->LogoFile)
         return TRUE;
     PresentationState* state = &about->logo;
-    if (LogoFile)
-        state->gif = GifLoader(LogoFile);
+    state->gif = GifLoader(about->LogoFile);
     const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
     if (!state->gif.FrameListHead ||
         !ScreenIsShowable(descriptor.screenWidth, descriptor.screenHeight)) {
         ReleaseAnimation(state);
         return FALSE;
     }
-    const AboutLayout layout = LayOutAroundLogo(dialog, descriptor);
+    const AboutLayout layout = LayOutAroundLogo(dialog, descriptor, about->EndPlacement);
     SetFocus(GetDlgItem(dialog, IDOK));
     BuildGlobalPalette(state);
     about->LogoFrameRect = ToRECT(layout.logoFrame);
@@ -110,7 +109,8 @@ INT_PTR InitAboutDialog(HWND dialog, AboutState* about) {
                                 layout.logoClient.y, descriptor.screenWidth,
                                 descriptor.screenHeight, dialog,
                                 reinterpret_cast<HMENU>(INT_PTR(IDC_ABOUT_LOGO)),
-                                ProgramInstance, about);
+                                WindowInstance(dialog),
+                                about);
     state->StageWindow = logo;
     if (logo) {
         // The capture must lie exactly under the logo, and only the window itself knows where

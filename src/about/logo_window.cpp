@@ -15,13 +15,13 @@
 #include "present/window_state.h"
 #include "render/render_api.h"
 #include "resources/resource.h"
-#include "startup/package_state.h"
 
 #ifndef REELBOX_WEB_ADDRESS
 #error "REELBOX_WEB_ADDRESS is set by the build (the CMake cache variable of the same name)"
 #endif
 
-const char LogoWebAddress[] = REELBOX_WEB_ADDRESS;
+// The address a click on the logo opens; set at build time.
+static const char LogoWebAddress[] = REELBOX_WEB_ADDRESS;
 
 namespace {
 
@@ -80,7 +80,8 @@ void AdvanceLogo(PresentationState* state, HWND window, UINT_PTR id) {
 }
 
 void ShowHandCursor(HWND window) {
-    HCURSOR hand = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDC_HAND_LINK));
+    HINSTANCE instance = WindowInstance(window);
+    HCURSOR hand = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_HAND_LINK));
     SetClassLongPtrA(window, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(hand));
 }
 

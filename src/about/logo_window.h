@@ -1,9 +1,6 @@
-// The About dialog's logo window (class kLogoClass) and the web address it opens.
+// The About dialog's logo window (class kLogoClass), which opens a web address on a click.
 #pragma once
 
 #include <windows.h>
-
-// The address a click on the logo opens; set at build time (REELBOX_WEB_ADDRESS).
-extern const char LogoWebAddress[];
 
 LRESULT CALLBACK LogoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

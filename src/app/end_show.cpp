@@ -5,13 +5,15 @@
 #include "about/about_state.h"
 #include "present/focus_refresh.h"
 #include "present/frame_timer.h"
-#include "present/window_state.h"
 #include "render/render_api.h"
 #include "resources/resource.h"
+#include "show/show_window.h"
 #include "sound/background_sound.h"
-#include "startup/package_state.h"
 
+// Owns: ShowEnded, and the instance and settings of the show it ends (SetShowToEnd).
 static bool ShowEnded;
+static HINSTANCE EndingInstance;
+static ShowSettings* EndingSettings;
 
 // How long the windows behind the hidden window have to repaint before the About dialog
 // captures the screen under its logo.
@@ -23,14 +25,21 @@ constexpr UINT kRepaintBehindMs = 5;
 static void CALLBACK FinishShow(HWND, UINT, UINT_PTR timer, DWORD) {
     if (timer)
         KillTimer(nullptr, timer);
-    if (AboutFlag == 1) {
+    if (EndingSettings->AboutFlag) {
         AboutState about = {};
-        DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutDialogProc,
+        about.EndPlacement = EndingSettings->EndPlacement;
+        about.LogoFile = EndingSettings->LogoFile;
+        DialogBoxParamA(EndingInstance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutDialogProc,
                         reinterpret_cast<LPARAM>(&about));
     }
     StopSound();
-    DeleteTempFiles();
+    DeleteTempFiles(EndingSettings);
     PostQuitMessage(0);
+}
+
+void SetShowToEnd(HINSTANCE instance, ShowSettings* settings) {
+    EndingInstance = instance;
+    EndingSettings = settings;
 }
 
 void EndShow(HWND window) {
@@ -39,7 +48,8 @@ void EndShow(HWND window) {
     if (ShowEnded)
         return;
     ShowEnded = true;
-    if (PresentationState* state = PresentationOf(window)) {
+    if (ShowWindowState* shown = ShowWindowOf(window)) {
+        PresentationState* state = &shown->presentation;
         CancelFocusRefresh(state, window);
         StopFrameTimer(state, window);
         ReleaseAnimation(state);
@@ -54,7 +64,7 @@ void AbandonShow() {
         return;
     ShowEnded = true;
     StopSound();
-    DeleteTempFiles();
+    DeleteTempFiles(EndingSettings);
     PostQuitMessage(0);
 }
 
@@ -64,5 +74,5 @@ bool ShowHasEnded() {
 
 void EndSession() {
     StopSound();
-    DeleteTempFiles();
+    DeleteTempFiles(EndingSettings);
 }

@@ -4,6 +4,13 @@
 
 #include <windows.h>
 
+#include "startup/show_settings.h"
+
+// The show the end operations below end: the program instance (for the About dialog) and
+// its settings, which must outlive the message loop. WinMain sets them before the first
+// window exists.
+void SetShowToEnd(HINSTANCE instance, ShowSettings* settings);
+
 // Stops the frame timer, releases the animation and hides the window; then, from the message
 // loop a moment later, runs the About dialog when the package asks for it, stops the sound,
 // deletes the temporary files and posts the quit message. Runs once; later calls (a

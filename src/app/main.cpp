@@ -15,7 +15,7 @@
 #include "show/show_end.h"
 #include "show/slide_in.h"
 #include "sound/background_sound.h"
-#include "startup/package_state.h"
+#include "startup/show_settings.h"
 
 // One show at a time in a session: whoever creates this object first plays, and it exists
 // until that process ends, however it ends. The suffix keeps the name the player's own.
@@ -37,26 +37,26 @@ static Instance TakeSingleShowMutex() {
     return SingleShowMutex ? Instance::kOnly : Instance::kUnknown;
 }
 
-static void ShowMissingPackage() {
+static void ShowMissingPackage(HINSTANCE instance) {
     char text[256] = "";
-    LoadStringA(ProgramInstance, IDS_MISSING_PACKAGE, text, sizeof text);
+    LoadStringA(instance, IDS_MISSING_PACKAGE, text, sizeof text);
     MessageBoxA(nullptr, text, "Tip", MB_OK);
 }
 
-static bool RegisterShowClass(const char* name, WNDPROC procedure) {
+static bool RegisterShowClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = ProgramInstance;
+    windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = name;
     return RegisterClassA(&windowClass) != 0;
 }
 
 // All three registrations are attempted; the step succeeds only when all three do.
-static bool RegisterWindowClasses() {
-    bool animation = RegisterShowClass(kAnimationClass, AnimationWindowProc);
-    bool message = RegisterShowClass(kMessageClass, MessageWindowProc);
-    bool logo = RegisterShowClass(kLogoClass, LogoWindowProc);
+static bool RegisterWindowClasses(HINSTANCE instance) {
+    bool animation = RegisterShowClass(instance, kAnimationClass, AnimationWindowProc);
+    bool message = RegisterShowClass(instance, kMessageClass, MessageWindowProc);
+    bool logo = RegisterShowClass(instance, kLogoClass, LogoWindowProc);
     return animation && message && logo;
 }
 
@@ -75,16 +75,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return 0;
     if (alone == Instance::kOnly)
         RemoveStaleTempFiles();
-    // The shared presentation handles are zero-initialised module state; nothing to reset.
-    ProgramInstance = instance;
+    // The settings live as long as the message loop, which runs inside this function.
+    ShowSettings settings = {};
     SetShowEnding({EndShow, AbandonShow, ShowHasEnded, EndSession});
-    if (!LoadPackage()) {
-        ShowMissingPackage();
+    SetShowToEnd(instance, &settings);
+    if (!LoadPackage(&settings)) {
+        ShowMissingPackage(instance);
         return 0;
     }
-    if (PackageTrailer.sound.present)
-        StartSound(SoundKindOfType(SoundType), SoundFile);
-    if (!RegisterWindowClasses() || !CreateAnimationWindow(instance, showCommand)) {
+    if (settings.SoundFile)
+        StartSound(SoundKindOfType(settings.SoundType), settings.SoundFile);
+    if (!RegisterWindowClasses(instance) || !CreateAnimationWindow(instance, showCommand, &settings)) {
         AbandonShow();
         return 0;
     }

@@ -12,3 +12,7 @@ void* AttachWindowState(HWND window, UINT message, LPARAM lParam) {
 void* WindowState(HWND window) {
     return reinterpret_cast<void*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
+
+HINSTANCE WindowInstance(HWND window) {
+    return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+}

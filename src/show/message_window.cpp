@@ -2,28 +2,29 @@
 // metafile grows over five steps over the screen that lay under it, and the caption is
 // written at the last step. A click or Escape ends the show.
 //
-// Owns: MessagePresentation (the window's presentation, handed to it at its creation),
-// ZoomStep, CaptionShown and MessageSnapshot (the screen under the window, kept in a memory
-// context for the zoom paints).
+// Owns: MessageWindow (the window's state, handed to it at its creation), ZoomStep,
+// CaptionShown and MessageSnapshot (the screen under the window, kept in a memory context for
+// the zoom paints).
 #include "show/message_window.h"
 
 #include "present/display_bitmap.h"
 #include "present/focus_refresh.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
-#include "present/window_state.h"
 #include "render/render_api.h"
 #include "show/placement.h"
 #include "show/show_end.h"
-#include "startup/package_state.h"
 
 namespace {
 
 constexpr int kLastZoomStep = 4;
 constexpr DWORD kZoomStepMs = 110;   // one step of the zoom
-constexpr DWORD kRepaintBehindWait = 5;
+// How long the windows behind the hidden animation window have to repaint before the screen
+// under the message square is captured; the timer that waits for it.
+constexpr UINT kRepaintBehindWait = 5;
+constexpr UINT_PTR kRepaintBehindTimerId = 4;
 
-PresentationState MessagePresentation;
+ShowWindowState MessageWindow;
 bool MessageWindowOpened;
 int ZoomStep;
 bool CaptionShown;
@@ -55,16 +56,16 @@ void TakeMessageSnapshot(const PresentationState* state, int cx, int cy) {
         ReleaseMessageSnapshot();
 }
 
-void DrawCaption(HDC dc) {
+void DrawCaption(HDC dc, const ShowSettings& settings, RECT CaptionRect) {
     if (!dc)
         return;
-    HFONT font = CreateFontIndirectA(&CaptionFont);
+    HFONT font = CreateFontIndirectA(&settings.CaptionFont);
     if (!font)
         return;
     HGDIOBJ previousFont = SelectObject(dc, font);
-    COLORREF previousColour = SetTextColor(dc, CaptionColour);
+    COLORREF previousColour = SetTextColor(dc, settings.CaptionColour);
     int previousMode = SetBkMode(dc, TRANSPARENT);
-    DrawTextA(dc, CaptionText, -1, &CaptionRect, DT_WORDBREAK | DT_EXTERNALLEADING);
+    DrawTextA(dc, settings.CaptionText, -1, &CaptionRect, DT_WORDBREAK | DT_EXTERNALLEADING);
     SetBkMode(dc, previousMode);
     SetTextColor(dc, previousColour);
     SelectObject(dc, previousFont);
@@ -100,41 +101,42 @@ struct ZoomLayout {
     int cx, cy;
     RECT zoom;
     bool withCaption;
+    RECT CaptionRect;
 };
 
 ZoomLayout MeasureZoom(HWND window) {
     RECT client;
     GetClientRect(window, &client);
-    ZoomLayout layout = {client.right, client.bottom, {}, ZoomStep == kLastZoomStep};
+    ZoomLayout layout = {client.right, client.bottom, {}, ZoomStep == kLastZoomStep, {}};
     Rect zoom = MessageZoom(ZoomStep, layout.cx, layout.cy);
     SetRect(&layout.zoom, zoom.left, zoom.top, zoom.right, zoom.bottom);
     if (layout.withCaption) {
         Rect caption = ComputeCaptionRect(layout.cx, layout.cy);
-        SetRect(&CaptionRect, caption.left, caption.top, caption.right, caption.bottom);
+        SetRect(&layout.CaptionRect, caption.left, caption.top, caption.right, caption.bottom);
     }
     return layout;
 }
 
-void DrawZoomPicture(HDC dc, const ZoomLayout& layout) {
+void DrawZoomPicture(HDC dc, const ZoomLayout& layout, const ShowSettings& settings) {
     HDC memory = CreateCompatibleDC(dc);
     if (!memory)
         return;
-    HENHMETAFILE metafile = GetEnhMetaFileW(MessageFile);
+    HENHMETAFILE metafile = GetEnhMetaFileW(settings.MessageFile);
     DrawZoom(dc, memory, metafile, layout.zoom, layout.cx, layout.cy);
     if (metafile)
         DeleteEnhMetaFile(metafile);
     DeleteDC(memory);
     if (layout.withCaption) {
         CaptionShown = true;
-        DrawCaption(dc);
+        DrawCaption(dc, settings, layout.CaptionRect);
     }
 }
 
-void PaintZoom(HWND window) {
+void PaintZoom(const ShowWindowState* shown, HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    if (dc && MessageFile)
-        DrawZoomPicture(dc, MeasureZoom(window));
+    if (dc && shown->settings->MessageFile)
+        DrawZoomPicture(dc, MeasureZoom(window), *shown->settings);
     EndPaint(window, &paint);
 }
 
@@ -181,10 +183,7 @@ void OnKillFocus(PresentationState* state, HWND window, HWND gainingFocus) {
 }
 
 // The animation window lets go of everything it presented.
-void ReleaseAnimationWindow(HWND animationWindow) {
-    PresentationState* animation = PresentationOf(animationWindow);
-    if (!animation)
-        return;
+void ReleaseAnimationWindow(PresentationState* animation, HWND animationWindow) {
     CancelFocusRefresh(animation, animationWindow);
     StopFrameTimer(animation, animationWindow);
     ReleaseAnimation(animation);
@@ -203,6 +202,40 @@ bool PrepareMessageStage(PresentationState* state, Point corner, int side) {
     return true;
 }
 
+// The second half of the opening, on the animation window's timer once what lay behind it
+// has repainted: the square's stage from a fresh capture, and the window.
+void CALLBACK ShowMessageWindow(HWND animationWindow, UINT, UINT_PTR timer, DWORD) {
+    if (timer)
+        KillTimer(animationWindow, timer);
+    if (ShowIsEnding())
+        return;
+    ShowWindowState* shown = &MessageWindow;
+    PresentationState* state = &shown->presentation;
+    HINSTANCE instance = WindowInstance(animationWindow);
+    Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    int side = MessageSide(screen);
+    Point corner = MessageCellCorner(int(shown->settings->EndPlacement), screen);
+    HWND window = nullptr;
+    if (PrepareMessageStage(state, corner, side))
+        window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED, kMessageClass,
+                                 nullptr, WS_POPUP, corner.x, corner.y, side, side, nullptr, nullptr,
+                                 instance, shown);
+    if (!window) {
+        ReleaseAnimation(state);
+        AskToAbandonShow();
+        return;
+    }
+    TakeMessageSnapshot(state, side, side);
+    state->StageWindow = window;
+    SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
+    ShowWindow(window, SW_SHOW);
+    // A layered window stays off the screen until its attributes are set, so the square
+    // appears with its first picture instead of as an unpainted square before it.
+    UpdateWindow(window);
+    SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
+    TakeKeyboardFocus(window);
+}
+
 }  // namespace
 
 void ReleaseMessageSnapshot() {
@@ -219,53 +252,35 @@ void ReleaseMessageSnapshot() {
     }
 }
 
-void OpenMessageWindow(HWND animationWindow) {
+void OpenMessageWindow(ShowWindowState* animation, HWND animationWindow) {
     // A click queued behind the end-of-list request must not open a second message window.
     if (MessageWindowOpened || ShowIsEnding())
         return;
     MessageWindowOpened = true;
     // A click on a show without a message ends it.
-    if (!PackageTrailer.message.present) {
+    if (!animation->settings->MessageFile) {
         AskToEndShow(animationWindow);
         return;
     }
-    Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    ReleaseAnimationWindow(animationWindow);
+    MessageWindow.settings = animation->settings;
+    ReleaseAnimationWindow(&animation->presentation, animationWindow);
     ShowWindow(animationWindow, SW_HIDE);
     UpdateWindow(animationWindow);
-    Sleep(kRepaintBehindWait);
-
-    PresentationState* state = &MessagePresentation;
-    int side = MessageSide(screen);
-    Point corner = MessageCellCorner(int(EndPlacement), screen);
-    HWND window = nullptr;
-    if (PrepareMessageStage(state, corner, side))
-        window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMessageClass, nullptr, WS_POPUP,
-                                 corner.x, corner.y, side, side, nullptr, nullptr, ProgramInstance,
-                                 state);
-    if (!window) {
-        ReleaseAnimation(state);
-        AskToAbandonShow();
-        return;
-    }
-    TakeMessageSnapshot(state, side, side);
-    state->StageWindow = window;
-    SetWindowPos(window, nullptr, corner.x, corner.y, side, side, SWP_NOZORDER);
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    TakeKeyboardFocus(window);
+    if (!SetTimer(animationWindow, kRepaintBehindTimerId, kRepaintBehindWait, ShowMessageWindow))
+        ShowMessageWindow(animationWindow, WM_TIMER, 0, 0);
 }
 
 LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    PresentationState* state = AttachPresentation(window, message, lParam);
-    if (!state)
+    ShowWindowState* shown = AttachShowWindow(window, message, lParam);
+    if (!shown)
         return DefWindowProcA(window, message, wParam, lParam);
+    PresentationState* state = &shown->presentation;
     switch (message) {
     case WM_CREATE: StartZoom(state, window); return 0;
     case WM_DESTROY: EndMessageShow(window); return 0;
     case WM_ACTIVATE: RefreshPalette(state, window); return 0;
     case WM_KILLFOCUS: OnKillFocus(state, window, reinterpret_cast<HWND>(wParam)); return 0;
-    case WM_PAINT: PaintZoom(window); return 0;
+    case WM_PAINT: PaintZoom(shown, window); return 0;
     case WM_KEYDOWN: EndOnEscape(window, wParam, EndMessageShow); return 0;
     case WM_TIMER: AdvanceZoom(state, window, wParam); return 0;
     case WM_LBUTTONDOWN: EndMessageShow(window); return 0;

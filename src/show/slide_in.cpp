@@ -1,27 +1,38 @@
 // CreateAnimationWindow: loads the animation, prepares its first frame and the screen
-// captures, creates the animation window at its start cell and slides it to its end cell.
+// captures, creates the animation window at its start cell with the first frame drawn and
+// starts its slide to the end cell. The slide's timer carries the rest from the message
+// loop: a pass per tick, each kSlideStepWait after the previous one was drawn, and the
+// arrival kArrivalWait after the last.
 //
 // Every background piece of the slide is cut from one capture of the whole screen taken
 // before the window exists, so the moving window never captures itself.
 //
-// Owns: AnimationPresentation, the animation window's presentation, handed to the window at
-// its creation; released by the end of the show or, when the entrance fails, here.
+// Owns: AnimationWindow, the animation window's state, handed to the window at its creation
+// and released by the end of the show, by the message window or, when the entrance fails,
+// here; and the entrance's progress between ticks: Entering, Slide, SlideSize and a focus
+// loss held until the arrival.
 #include "show/slide_in.h"
 
 #include "gif/showable_screen.h"
 #include "present/display_bitmap.h"
+#include "present/focus_refresh.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
 #include "render/render_api.h"
 #include "show/placement.h"
-#include "startup/package_state.h"
+#include "show/show_end.h"
 
 namespace {
 
-constexpr DWORD kSlideStepWait = 50;   // milliseconds per pass
-constexpr DWORD kArrivalWait = 100;
+constexpr UINT kSlideStepWait = 50;   // milliseconds per pass
+constexpr UINT kArrivalWait = 100;
 
-PresentationState AnimationPresentation;
+ShowWindowState AnimationWindow;
+bool Entering;
+SlideState Slide;
+Size SlideSize;
+bool FocusLostOnTheWay;
+HWND FocusTakerOnTheWay;
 
 void SetWindowRectAt(PresentationState* state, Point corner, Size size) {
     SetRect(&state->WindowRect, corner.x, corner.y, corner.x + size.cx, corner.y + size.cy);
@@ -93,73 +104,25 @@ bool SlidePassOnScreen(PresentationState* state, HWND window, const SlidePass& p
     return true;
 }
 
-bool SlideToEndCell(PresentationState* state, HWND window, Point start, Point target, Size size) {
-    RECT placed;
-    if (!GetWindowRect(window, &placed))
-        return false;
-    SlideState slide = StartSlide(start, Point{placed.left, placed.top}, target);
+// One pass of the slide. The stage still lies at the previous corner, so the picture for that
+// corner with the frame where the next corner puts it is composed first.
+bool SlideOnePass(PresentationState* state, HWND window) {
     ComposedPicture lookAhead = {};
-    bool ok = true;
-    while (ok && !slide.arrived) {
-        SlidePass pass = NextSlideCorner(&slide);
-        ok = SlidePassOnScreen(state, window, pass, size, lookAhead);
-        Sleep(kSlideStepWait);
-        if (ok && !pass.arrived) {
-            ReleaseComposedPicture(&lookAhead);
-            lookAhead = ComposeFrame(state, window, pass.step.x, pass.step.y);
-        }
-    }
+    if (Slide.index != 0)
+        lookAhead = ComposeFrame(state, window, Slide.step.x, Slide.step.y);
+    SlidePass pass = NextSlideCorner(&Slide);
+    bool ok = SlidePassOnScreen(state, window, pass, SlideSize, lookAhead);
     ReleaseComposedPicture(&lookAhead);
     return ok;
 }
 
-// The animation loaded and its first frame prepared over the screen under the start cell,
-// before the window exists; false when any of it could not be made.
-bool PrepareAnimation(PresentationState* state, Point* start, Point* target) {
-    RECT workArea;
-    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0))
-        return false;
-    Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    state->gif = GifLoader(AnimationFile);
-    if (!state->gif.FrameListHead)
-        return false;
-    const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
-    Size size{descriptor.screenWidth, descriptor.screenHeight};
-    if (!ScreenIsShowable(size.cx, size.cy))
-        return false;
-    BuildGlobalPalette(state);
-    Point workAreaCorner{workArea.left, workArea.top};
-    *start = AnimationCellCorner(int(StartPlacement), screen, workAreaCorner, size);
-    *target = AnimationCellCorner(int(EndPlacement), screen, workAreaCorner, size);
-    SetWindowRectAt(state, *start, size);
-    state->FrameCursor = state->gif.FrameListHead;
-    if (!PrepareFrame(state) ||
-        !ReplaceBitmap(&state->FullScreenSnapshot, CaptureScreen(state->ActivePalette)) ||
-        !ReplaceBitmap(&state->BackgroundSnapshot,
-                       CaptureScreenRect(&state->WindowRect, state->ActivePalette)) ||
-        !ReplaceBitmap(&state->StageBitmap, CreateDisplayBitmap(size.cx, size.cy)))
-        return false;
-    StageFromSnapshot(state);
-    return true;
+// The slide's timer is set again after every pass, so each wait counts from the drawing.
+bool WaitForNextPass(HWND window) {
+    return SetTimer(window, kSlideTimerId, Slide.arrived ? kArrivalWait : kSlideStepWait, nullptr) != 0;
 }
 
-// The window created at the start cell over the prepared animation, slid to the end cell and
-// shown there; false when it could not be.
-bool EnterAnimationWindow(PresentationState* state, HINSTANCE instance, int showCommand,
-                          Point start, Point target) {
-    const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
-    Size size{descriptor.screenWidth, descriptor.screenHeight};
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kAnimationClass, nullptr, WS_POPUP,
-                                  start.x, start.y, size.cx, size.cy, nullptr, nullptr, instance, state);
-    state->StageWindow = window;
-    if (!window)
-        return false;
-    ShowWindow(window, showCommand);
-    DrawFirstPicture(state, window);
-    if (!SlideToEndCell(state, window, start, target, size))
-        return false;
-
-    Sleep(kArrivalWait);
+// The window at the end cell: the final stage, the screen's repaint and the window shown.
+bool ArriveAtEndCell(PresentationState* state, HWND window) {
     // The final stage is made before the other windows are repainted. Their repaint sends them
     // messages and waits for the answers, and meanwhile this thread handles what is sent to it:
     // a focus loss then recaptures the screen (RefreshAfterFocusLoss), and a stage made after
@@ -172,19 +135,124 @@ bool EnterAnimationWindow(PresentationState* state, HINSTANCE instance, int show
     if (!staged)
         return false;
     ShowWindow(window, SW_SHOW);
+    if (FocusLostOnTheWay)
+        RefreshAfterFocusLoss(state, window, FocusTakerOnTheWay);
+    FocusLostOnTheWay = false;
     return true;
+}
+
+// The animation loaded and its first frame prepared over the screen under the start cell,
+// before the window exists; false when any of it could not be made.
+bool PrepareAnimation(PresentationState* state, const ShowSettings& settings, Point* start,
+                      Point* target) {
+    RECT workArea;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0))
+        return false;
+    Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    state->gif = GifLoader(settings.AnimationFile);
+    if (!state->gif.FrameListHead)
+        return false;
+    const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
+    Size size{descriptor.screenWidth, descriptor.screenHeight};
+    if (!ScreenIsShowable(size.cx, size.cy))
+        return false;
+    BuildGlobalPalette(state);
+    Point workAreaCorner{workArea.left, workArea.top};
+    *start = AnimationCellCorner(int(settings.StartPlacement), screen, workAreaCorner, size);
+    *target = AnimationCellCorner(int(settings.EndPlacement), screen, workAreaCorner, size);
+    SetWindowRectAt(state, *start, size);
+    state->FrameCursor = state->gif.FrameListHead;
+    if (!PrepareFrame(state) ||
+        !ReplaceBitmap(&state->FullScreenSnapshot, CaptureScreen(state->ActivePalette)) ||
+        !ReplaceBitmap(&state->BackgroundSnapshot,
+                       CaptureScreenRect(&state->WindowRect, state->ActivePalette)) ||
+        !ReplaceBitmap(&state->StageBitmap, CreateDisplayBitmap(size.cx, size.cy)))
+        return false;
+    StageFromSnapshot(state);
+    return true;
+}
+
+// The window created at the start cell over the prepared animation, with the first frame
+// drawn and the slide's first pass made; false when it could not be.
+bool EnterAnimationWindow(ShowWindowState* shown, HINSTANCE instance, int showCommand,
+                          Point start, Point target) {
+    PresentationState* state = &shown->presentation;
+    const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
+    SlideSize = {descriptor.screenWidth, descriptor.screenHeight};
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kAnimationClass, nullptr, WS_POPUP,
+                                  start.x, start.y, SlideSize.cx, SlideSize.cy, nullptr, nullptr,
+                                  instance, shown);
+    state->StageWindow = window;
+    if (!window)
+        return false;
+    ShowWindow(window, showCommand);
+    DrawFirstPicture(state, window);
+    RECT placed;
+    if (!GetWindowRect(window, &placed))
+        return false;
+    Slide = StartSlide(start, Point{placed.left, placed.top}, target);
+    Entering = true;
+    return SlideOnePass(state, window) && WaitForNextPass(window);
+}
+
+// What a failed entrance leaves is released; the caller ends the show.
+void ReleaseFailedEntrance(PresentationState* state) {
+    Entering = false;
+    if (state->StageWindow) {
+        KillTimer(state->StageWindow, kSlideTimerId);
+        StopFrameTimer(state, state->StageWindow);
+    }
+    ReleaseAnimation(state);
 }
 
 }  // namespace
 
-bool CreateAnimationWindow(HINSTANCE instance, int showCommand) {
-    PresentationState* state = &AnimationPresentation;
+bool CreateAnimationWindow(HINSTANCE instance, int showCommand, const ShowSettings* settings) {
+    ShowWindowState* shown = &AnimationWindow;
+    shown->settings = settings;
+    PresentationState* state = &shown->presentation;
     Point start, target;
-    if (PrepareAnimation(state, &start, &target) &&
-        EnterAnimationWindow(state, instance, showCommand, start, target))
+    if (PrepareAnimation(state, *settings, &start, &target) &&
+        EnterAnimationWindow(shown, instance, showCommand, start, target))
         return true;
-    if (state->StageWindow)
-        StopFrameTimer(state, state->StageWindow);
-    ReleaseAnimation(state);
+    ReleaseFailedEntrance(state);
     return false;
+}
+
+bool ContinueEntrance(ShowWindowState* shown, HWND window, UINT_PTR timerId) {
+    if (timerId != kSlideTimerId)
+        return false;
+    PresentationState* state = &shown->presentation;
+    // The show ended, or the message window took its place, while the window was on its way.
+    if (!Entering || !state->gif.FrameListHead) {
+        KillTimer(window, kSlideTimerId);
+        Entering = false;
+        return true;
+    }
+    bool ok;
+    if (Slide.arrived) {
+        KillTimer(window, kSlideTimerId);
+        Entering = false;
+        ok = ArriveAtEndCell(state, window);
+    } else {
+        ok = SlideOnePass(state, window) && WaitForNextPass(window);
+    }
+    if (!ok) {
+        ShowWindow(window, SW_HIDE);
+        ReleaseFailedEntrance(state);
+        AskToAbandonShow();
+    }
+    return true;
+}
+
+bool AnimationIsEntering() {
+    return Entering;
+}
+
+bool HoldFocusLossUntilArrival(HWND gainingFocus) {
+    if (!Entering)
+        return false;
+    FocusLostOnTheWay = true;
+    FocusTakerOnTheWay = gainingFocus;
+    return true;
 }

@@ -1,11 +1,12 @@
 // Background sound through the media control interface, in its command-message form.
 //
-// Owns: MidiDevice and WaveDevice. Only one of them is opened in a run. Playback is
-// asynchronous inside the media system: nothing waits for it and nothing reacts to its end.
+// Owns: MidiDevice and WaveDevice, the open "sequencer" and "waveaudio" devices (0 when
+// none). Only one of them is opened in a run. Playback is asynchronous inside the media
+// system: nothing waits for it and nothing reacts to its end.
 #include "sound/background_sound.h"
 
-MCIDEVICEID MidiDevice;
-MCIDEVICEID WaveDevice;
+static MCIDEVICEID MidiDevice;
+static MCIDEVICEID WaveDevice;
 
 namespace {
 
@@ -87,6 +88,10 @@ int StopSound() {
     bool midiClosed = CloseDevice(&MidiDevice);
     bool waveClosed = CloseDevice(&WaveDevice);
     return midiClosed && waveClosed ? 1 : 0;
+}
+
+MCIDEVICEID SoundDeviceInUse() {
+    return MidiDevice ? MidiDevice : WaveDevice;
 }
 
 void ReportMciError(DWORD code) {

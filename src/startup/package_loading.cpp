@@ -1,25 +1,13 @@
 // LoadPackage: reads the PackageTrailer at the end of the program's own file, derives the
 // show's settings from it and hands the mapped file to the payload extraction.
 //
-// Owns: the package settings of package_state.h and the read-only view of the program
-// file, which is open only while LoadPackage runs.
+// Owns: the read-only view of the program file, which is open only while LoadPackage runs.
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 #include "package/trailer_location.h"
-#include "startup/package_state.h"
-
-HINSTANCE ProgramInstance;
-PackageTrailerRecord PackageTrailer;
-char CaptionText[256];
-COLORREF CaptionColour;
-LOGFONTA CaptionFont;
-RECT CaptionRect;
-unsigned StartPlacement;
-unsigned EndPlacement;
-int AboutFlag;
-unsigned SoundType;
+#include "startup/show_settings.h"
 
 static HANDLE PackageFile = INVALID_HANDLE_VALUE;
 static HANDLE PackageMapping;
@@ -63,31 +51,29 @@ static bool OpenPackageView(const wchar_t* path, ULONGLONG* fileSize) {
     return true;
 }
 
-static void TakeCaptionSettings(const PackagePayloads& payloads) {
-    CaptionColour = PackageTrailer.captionColour;
-    CaptionRect.left = PackageTrailer.captionRect[0];
-    CaptionRect.top = PackageTrailer.captionRect[1];
-    CaptionRect.right = PackageTrailer.captionRect[2];
-    CaptionRect.bottom = PackageTrailer.captionRect[3];
+// The trailer's caption rectangle is not taken: the message window computes its own.
+static void TakeCaptionSettings(const PackageTrailerRecord& trailer, const PackagePayloads& payloads,
+                                ShowSettings* settings) {
+    settings->CaptionColour = trailer.captionColour;
     static_assert(sizeof(LOGFONTA) == kFontRecordSize, "the font record is a LOGFONTA");
-    std::memcpy(&CaptionFont, PackageTrailer.captionFont, sizeof CaptionFont);
+    std::memcpy(&settings->CaptionFont, trailer.captionFont, sizeof settings->CaptionFont);
     // A writer may fill all 32 bytes of the face name; the font calls need a terminator.
-    CaptionFont.lfFaceName[LF_FACESIZE - 1] = '\0';
-    std::memset(CaptionText, 0, sizeof CaptionText);
+    settings->CaptionFont.lfFaceName[LF_FACESIZE - 1] = '\0';
+    std::memset(settings->CaptionText, 0, sizeof settings->CaptionText);
     // A stored caption longer than 255 bytes keeps its first 255; the payloads before it
     // were still located with the stored length.
-    std::memcpy(CaptionText, PackageView + payloads.captionOffset, payloads.captionCopyLength);
+    std::memcpy(settings->CaptionText, PackageView + payloads.captionOffset, payloads.captionCopyLength);
 }
 
-bool LoadPackage() {
+bool LoadPackage(ShowSettings* settings) {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return false;
-    return LoadPackageFrom(path);
+    return LoadPackageFrom(path, settings);
 }
 
-bool LoadPackageFrom(const wchar_t* path) {
+bool LoadPackageFrom(const wchar_t* path, ShowSettings* settings) {
     ULONGLONG fileSize = 0;
     if (!OpenPackageView(path, &fileSize))
         return false;
@@ -97,23 +83,25 @@ bool LoadPackageFrom(const wchar_t* path) {
         ReleasePackageView();
         return false;
     }
+    PackageTrailerRecord PackageTrailer;
     DecodeTrailer(PackageView + (trailer.packageEnd - kTrailerSize), &PackageTrailer);
     std::srand(unsigned(std::time(nullptr)));
-    StartPlacement = ResolvePlacement(PackageTrailer.startPlacement, RandomInRange);
-    EndPlacement = ResolvePlacement(PackageTrailer.endPlacement, RandomInRange);
-    AboutFlag = PackageTrailer.showAbout;
+    settings->StartPlacement = ResolvePlacement(PackageTrailer.startPlacement, RandomInRange);
+    settings->EndPlacement = ResolvePlacement(PackageTrailer.endPlacement, RandomInRange);
+    settings->AboutFlag = PackageTrailer.showAbout == 1;
+    settings->SoundType = PackageTrailer.sound.type;
 
     PackagePayloads payloads;
     if (LocatePayloads(trailer.packageEnd, PackageTrailer, &payloads) != kPackageAccepted) {
         ReleasePackageView();
         return false;
     }
-    TakeCaptionSettings(payloads);
-    bool extracted = ExtractPayloads(PackageView, payloads);
+    TakeCaptionSettings(PackageTrailer, payloads, settings);
+    bool extracted = ExtractPayloads(PackageView, payloads, settings);
     ReleasePackageView();
     if (!extracted) {
         // Nothing of a failed extraction is left behind in the temporary folder.
-        DeleteTempFiles();
+        DeleteTempFiles(settings);
         return false;
     }
     return true;

@@ -1,16 +1,11 @@
 // The hidden temporary files that hold the payloads during the show: their names, their
 // creation, their deletion at the end, and the removal of the copies an earlier show left.
 //
-// Owns: AnimationFile, MessageFile, LogoFile and SoundFile (MAX_PATH-character buffers, null
-// when the payload is absent or not yet extracted) and SoundType.
+// The names live in the ShowSettings they are extracted for (MAX_PATH-character buffers, null
+// when the payload is absent or not yet extracted).
 #include <cstdlib>
 
-#include "startup/package_state.h"
-
-wchar_t* AnimationFile;
-wchar_t* MessageFile;
-wchar_t* LogoFile;
-wchar_t* SoundFile;
+#include "startup/show_settings.h"
 
 namespace {
 
@@ -111,35 +106,36 @@ bool IsCopyName(const wchar_t* name) {
 
 // Writes the payloads in the order sound, logo, message, animation (the reverse of their
 // order in the package); stops at the first one that cannot be written.
-bool ExtractPayloads(const BYTE* view, const PackagePayloads& payloads) {
+// The sound's copy is named for settings->SoundType.
+bool ExtractPayloads(const BYTE* view, const PackagePayloads& payloads, ShowSettings* settings) {
     wchar_t directory[MAX_PATH];
     if (!TempDirectory(directory))
         directory[0] = 0;
     if (payloads.sound.present) {
-        SoundType = PackageTrailer.sound.type;
-        const CopyKind& kind = SoundType == kSoundTypeWave ? kWaveCopy : kMidiCopy;
-        if (!ExtractOne(view, payloads.sound, kind, directory, &SoundFile))
+        const CopyKind& kind = settings->SoundType == kSoundTypeWave ? kWaveCopy : kMidiCopy;
+        if (!ExtractOne(view, payloads.sound, kind, directory, &settings->SoundFile))
             return false;
     }
-    if (payloads.logo.present && !ExtractOne(view, payloads.logo, kLogoCopy, directory, &LogoFile))
+    if (payloads.logo.present && !ExtractOne(view, payloads.logo, kLogoCopy, directory, &settings->LogoFile))
         return false;
-    if (payloads.message.present && !ExtractOne(view, payloads.message, kMessageCopy, directory, &MessageFile))
+    if (payloads.message.present &&
+        !ExtractOne(view, payloads.message, kMessageCopy, directory, &settings->MessageFile))
         return false;
-    return ExtractOne(view, payloads.animation, kAnimationCopy, directory, &AnimationFile);
+    return ExtractOne(view, payloads.animation, kAnimationCopy, directory, &settings->AnimationFile);
 }
 
-static void DeleteOne(uint32_t present, wchar_t** name) {
-    if (present && *name)
+static void DeleteOne(wchar_t** name) {
+    if (*name)
         DeleteFileW(*name);
     std::free(*name);
     *name = nullptr;
 }
 
-void DeleteTempFiles() {
-    DeleteOne(PackageTrailer.animation.present, &AnimationFile);
-    DeleteOne(PackageTrailer.message.present, &MessageFile);
-    DeleteOne(PackageTrailer.logo.present, &LogoFile);
-    DeleteOne(PackageTrailer.sound.present, &SoundFile);
+void DeleteTempFiles(ShowSettings* settings) {
+    DeleteOne(&settings->AnimationFile);
+    DeleteOne(&settings->MessageFile);
+    DeleteOne(&settings->LogoFile);
+    DeleteOne(&settings->SoundFile);
 }
 
 // A copy is recognised by its exact name and the hidden attribute it was created with; a

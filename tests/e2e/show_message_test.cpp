@@ -62,6 +62,45 @@ int CaptionPixels(const ModelImage& square) {
     return count;
 }
 
+// What the square showed from the moment its window was mapped until its first zoom picture:
+// reads with pixels that are neither the desktop that lies there nor the message's, such as
+// those of a square not yet painted.
+struct FirstAppearance {
+    int reads = 0;
+    int unpaintedReads = 0;
+    int mostUnpainted = 0;
+    uint32_t firstUnpainted = 0;
+    bool pictured = false;
+};
+
+FirstAppearance WatchTheSquareAppear(int x0, int y0, int timeoutMs) {
+    FirstAppearance seen;
+    bool mapped = false;
+    for (int64_t deadline = NowMs() + timeoutMs; NowMs() < deadline && !seen.pictured;) {
+        if (!mapped) {
+            mapped = FindWindowsByRect(x0, y0, kMessageSide, kMessageSide).size() == 1;
+            continue;
+        }
+        ModelImage square = ScreenPiece(x0, y0, kMessageSide, kMessageSide);
+        if (square.width != kMessageSide) continue;
+        ++seen.reads;
+        int unpainted = 0;
+        for (int y = 0; y < kMessageSide; ++y)
+            for (int x = 0; x < kMessageSide; ++x) {
+                uint32_t p = ModelPixel(square, x, y);
+                if (p == DesktopPatternPixel(x0 + x, y0 + y) || p == kCardColour || p == kMarkColour ||
+                    p == kCaptionColour)
+                    continue;
+                if (unpainted++ == 0 && seen.unpaintedReads == 0) seen.firstUnpainted = p;
+            }
+        if (unpainted > 0) ++seen.unpaintedReads;
+        seen.mostUnpainted = std::max(seen.mostUnpainted, unpainted);
+        Box box = MetafileBox(square);
+        seen.pictured = box.right >= box.left;
+    }
+    return seen;
+}
+
 std::string Describe(const Box& box) {
     return "(" + std::to_string(box.left) + "," + std::to_string(box.top) + ")-(" +
            std::to_string(box.right) + "," + std::to_string(box.bottom) + ")";
@@ -242,14 +281,23 @@ TEST_F(ShowMessageTest, ClickOnThePlayingAnimationOpensTheMessage) {
     UserEndsTheShow(show, mx, my, false);
 }
 
-TEST_F(ShowMessageTest, EscapeOnTheFinishedMessageEndsTheShow) {
+TEST_F(ShowMessageTest, TheSquareAppearsWithItsFirstPictureAndEscapeEndsTheFinishedShow) {
     // One frame without delay at the centre: the message follows at the first ticks.
     Bytes gif = MakeAnimation(
         80, 60, {MakeFrame(0, 0, 80, 60, 1, 0, -1, [](int, int) { return 90; })});
     const int mx = (1024 - kMessageSide) / 2, my = (768 - kMessageSide) / 2;
     WineProcess* show = StartShow(MessagePackage(gif, 0, 0));
     ASSERT_NE(show, nullptr);
-    ASSERT_TRUE(WaitForWindowAt(mx, my, kMessageSide, kMessageSide, 15000));
+    // Not one read between the square's appearance and its first zoom picture may show it
+    // unpainted.
+    FirstAppearance first = WatchTheSquareAppear(mx, my, 15000);
+    std::printf("[ message ] %d reads before the first zoom picture, %d with unpainted pixels "
+                "(at most %d)\n", first.reads, first.unpaintedReads, first.mostUnpainted);
+    ASSERT_TRUE(first.pictured) << "no zoom picture in the square within 15 s";
+    EXPECT_EQ(first.unpaintedReads, 0) << "the square was seen unpainted before its first "
+                                       << "picture, up to " << first.mostUnpainted
+                                       << " pixels, the first of colour 0x" << std::hex
+                                       << first.firstUnpainted;
     ASSERT_TRUE(Within(5000, "the caption written", [&] {
         return CaptionPixels(ScreenPiece(mx, my, kMessageSide, kMessageSide)) > 0;
     }));

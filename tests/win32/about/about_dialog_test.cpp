@@ -28,7 +28,6 @@
 #include "render/render_api.h"
 #include "render/render_state.h"
 #include "resources/resource.h"
-#include "startup/package_state.h"
 
 namespace {
 
@@ -124,6 +123,7 @@ struct TemplateGeometry {
 
 // The dialog's state, as the end of the show hands it over.
 AboutState About;
+HINSTANCE ProgramInstance;
 
 class AboutDialog : public ::testing::Test {
 protected:
@@ -140,9 +140,8 @@ protected:
     void SetUp() override {
         // Each dialog here stands for the one dialog of a fresh player process.
         About.LogoCaptured = false;
-        PackageTrailer = {};
-        EndPlacement = 8;
-        LogoFile = nullptr;
+        About.EndPlacement = 8;
+        About.LogoFile = nullptr;
         logoPath_ = TempPath("reelbox-logo-");
     }
 
@@ -154,9 +153,8 @@ protected:
 
     void UseLogo(const Bytes& gif) {
         WriteBytes(logoPath_, gif);
-        PackageTrailer.logo.present = 1;
         wideLogoPath_.assign(logoPath_.begin(), logoPath_.end());
-        LogoFile = &wideLogoPath_[0];
+        About.LogoFile = &wideLogoPath_[0];
     }
 
     HWND Open() {
@@ -176,8 +174,8 @@ protected:
     }
 
     TemplateGeometry ReadTemplate() {
-        const unsigned present = PackageTrailer.logo.present;
-        PackageTrailer.logo.present = 0;
+        const wchar_t* logo = About.LogoFile;
+        About.LogoFile = nullptr;
         HWND d = Open();
         TemplateGeometry g = {};
         GetWindowRect(d, &g.dialog);
@@ -187,7 +185,7 @@ protected:
         g.ok = ClientRectOf(d, GetDlgItem(d, IDOK));
         g.notice = ClientRectOf(d, GetDlgItem(d, IDC_ABOUT_LEGAL));
         Close();
-        PackageTrailer.logo.present = present;
+        About.LogoFile = logo;
         return g;
     }
 
@@ -229,7 +227,7 @@ TEST_F(AboutDialog, ALogoResizesTheDialogMovesItToTheEndCellAndMovesTheControls)
     const TemplateGeometry t = ReadTemplate();
     const int w = Width(t.banner) + 40, h = Height(t.banner) + 10;
     UseLogo(MakeLogo(w, h, {{1, 5, -1, -1, 0}, {1, 5, -1, -1, 8}}));
-    EndPlacement = 8;
+    About.EndPlacement = 8;
     HWND d = Open();
     ASSERT_NE(nullptr, d);
 
@@ -317,7 +315,7 @@ int WINAPI PaddedGetSystemMetrics(int index) {
 TEST_F(AboutDialog, TheLogoShowsTheDesktopRightBehindItWhenTheFrameMetricsDiffer) {
     // Index 0, an eighth of the pixels on diagonals, is transparent.
     UseLogo(MakeLogo(64, 40, {{1, 10, 0, -1, 0}}));
-    EndPlacement = 0;
+    About.EndPlacement = 0;
     RealGetSystemMetrics = reinterpret_cast<MetricsFunction>(PatchImport(
         "user32.dll", "GetSystemMetrics", reinterpret_cast<void*>(PaddedGetSystemMetrics)));
     ASSERT_NE(nullptr, RealGetSystemMetrics);

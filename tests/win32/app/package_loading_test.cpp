@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/package_state.h"
+#include "startup/show_settings.h"
 
 namespace {
 
@@ -90,6 +90,7 @@ class PackageLoading : public ::testing::Test {
 protected:
     std::string work;      // holds the package files
     std::string temp;      // the temporary folder the player extracts into
+    ShowSettings settings = {};
 
     // The process's own temporary folder, read once before any test redirects TMP.
     static const std::string& BaseFolder() {
@@ -114,7 +115,7 @@ protected:
     }
 
     void TearDown() override {
-        DeleteTempFiles();
+        DeleteTempFiles(&settings);
         EmptyFolder(temp);
         RemoveDirectoryA(temp.c_str());
         DeleteFileA((work + "show.exe").c_str());
@@ -148,7 +149,8 @@ protected:
     bool Load(const Bytes& package) {
         std::string path = work + "show.exe";
         WriteFileBytes(path, package);
-        return LoadPackageFrom(std::wstring(path.begin(), path.end()).c_str());
+        settings = {};
+        return LoadPackageFrom(std::wstring(path.begin(), path.end()).c_str(), &settings);
     }
 
     void ExpectHiddenCopy(const char* name, const Bytes& payload) {
@@ -167,6 +169,7 @@ TEST_F(PackageLoading, AnimationOnlyPackageOfTheWorkedExample) {
     parts.trailer.startPlacement = 9;
     parts.trailer.endPlacement = 9;
     parts.trailer.captionColour = 0xDEADBEEF;
+    parts.trailer.showAbout = 2;   // only exactly 1 asks for the About dialog
     std::memset(parts.trailer.captionFont, 0xAB, kFontRecordSize);
     int rect[4] = {20, 20, 220, 220};
     std::memcpy(parts.trailer.captionRect, rect, sizeof rect);
@@ -174,21 +177,21 @@ TEST_F(PackageLoading, AnimationOnlyPackageOfTheWorkedExample) {
     ASSERT_EQ(package.size(), parts.player.size() + 67450);
 
     ASSERT_TRUE(Load(package));
-    EXPECT_STREQ(CaptionText, "");
-    EXPECT_LE(StartPlacement, 8u);
-    EXPECT_LE(EndPlacement, 8u);
-    EXPECT_EQ(AboutFlag, 0);
-    EXPECT_EQ(CaptionFont.lfFaceName[LF_FACESIZE - 1], '\0') << "face name must be terminated";
+    EXPECT_STREQ(settings.CaptionText, "");
+    EXPECT_LE(settings.StartPlacement, 8u);
+    EXPECT_LE(settings.EndPlacement, 8u);
+    EXPECT_FALSE(settings.AboutFlag);
+    EXPECT_EQ(settings.CaptionFont.lfFaceName[LF_FACESIZE - 1], '\0') << "face name must be terminated";
     EXPECT_EQ(ListFolder(temp), std::vector<std::string>{"Tempani0.gif"});
     ExpectHiddenCopy("Tempani0.gif", parts.animation);
-    EXPECT_EQ(MessageFile, nullptr);
-    EXPECT_EQ(SoundFile, nullptr);
+    EXPECT_EQ(settings.MessageFile, nullptr);
+    EXPECT_EQ(settings.SoundFile, nullptr);
 
-    DeleteTempFiles();
+    DeleteTempFiles(&settings);
     EXPECT_TRUE(ListFolder(temp).empty());
-    EXPECT_EQ(AnimationFile, nullptr);
-    DeleteTempFiles();  // a second call finds nothing to delete or release
-    EXPECT_EQ(AnimationFile, nullptr);
+    EXPECT_EQ(settings.AnimationFile, nullptr);
+    DeleteTempFiles(&settings);  // a second call finds nothing to delete or release
+    EXPECT_EQ(settings.AnimationFile, nullptr);
 }
 
 TEST_F(PackageLoading, EveryPayloadIsExtractedByteForByteUnderItsKindName) {
@@ -206,12 +209,12 @@ TEST_F(PackageLoading, EveryPayloadIsExtractedByteForByteUnderItsKindName) {
     ExpectHiddenCopy("Tempmsg0.emf", parts.message);
     ExpectHiddenCopy("Templogo0.gif", parts.logo);
     ExpectHiddenCopy("Tempsnd0.wav", parts.sound);
-    EXPECT_STREQ(CaptionText, "Hello");
-    EXPECT_EQ(StartPlacement, 1u);
-    EXPECT_EQ(EndPlacement, 8u);
-    EXPECT_EQ(AboutFlag, 1);
-    EXPECT_EQ(SoundType, kSoundTypeWave);
-    DeleteTempFiles();
+    EXPECT_STREQ(settings.CaptionText, "Hello");
+    EXPECT_EQ(settings.StartPlacement, 1u);
+    EXPECT_EQ(settings.EndPlacement, 8u);
+    EXPECT_TRUE(settings.AboutFlag);
+    EXPECT_EQ(settings.SoundType, kSoundTypeWave);
+    DeleteTempFiles(&settings);
     EXPECT_TRUE(ListFolder(temp).empty());
 }
 
@@ -223,8 +226,8 @@ TEST_F(PackageLoading, NonWaveSoundTypesAreWrittenAsMidi) {
         parts.trailer = BasicTrailer();
         ASSERT_TRUE(Load(BuildPackage(parts))) << "type " << type;
         ExpectHiddenCopy("Tempsnd0.mid", parts.sound);
-        EXPECT_EQ(SoundType, type);
-        DeleteTempFiles();
+        EXPECT_EQ(settings.SoundType, type);
+        DeleteTempFiles(&settings);
     }
 }
 
@@ -237,7 +240,7 @@ TEST_F(PackageLoading, NamesCountPastLeftoversOfTheirOwnKind) {
     ASSERT_TRUE(Load(BuildPackage(parts)));
     ExpectHiddenCopy("Tempani5.gif", parts.animation);
     ExpectHiddenCopy("Tempsnd0.wav", parts.sound);
-    DeleteTempFiles();
+    DeleteTempFiles(&settings);
     EXPECT_EQ(ListFolder(temp).size(), 5u) << "only the show's own files are deleted";
 }
 
@@ -249,8 +252,8 @@ TEST_F(PackageLoading, LongCaptionKeepsItsFirst255BytesAndPayloadsStayInPlace) {
     parts.caption[255] = 'Y';
     parts.trailer = BasicTrailer();
     ASSERT_TRUE(Load(BuildPackage(parts)));
-    EXPECT_EQ(std::strlen(CaptionText), 255u);
-    EXPECT_EQ(CaptionText[254], 'X');
+    EXPECT_EQ(std::strlen(settings.CaptionText), 255u);
+    EXPECT_EQ(settings.CaptionText[254], 'X');
     ExpectHiddenCopy("Templogo0.gif", parts.logo);
     ExpectHiddenCopy("Tempani0.gif", parts.animation);
 }
@@ -276,7 +279,7 @@ TEST_F(PackageLoading, MalformedPackagesAreRefusedWithoutTemporaryFiles) {
     for (const Bytes* bad : {&truncated, &wrongCase, &tooSmall, &noAnimation, &pastStart, &wrapping}) {
         EXPECT_FALSE(Load(*bad));
         EXPECT_TRUE(ListFolder(temp).empty());
-        EXPECT_EQ(AnimationFile, nullptr);
+        EXPECT_EQ(settings.AnimationFile, nullptr);
     }
 }
 
@@ -306,7 +309,7 @@ TEST_F(PackageLoading, TemporaryPathTooLongForItsBufferFailsTheLoad) {
     PackageParts parts;
     parts.trailer = BasicTrailer();
     EXPECT_FALSE(Load(BuildPackage(parts)));
-    EXPECT_EQ(AnimationFile, nullptr);
+    EXPECT_EQ(settings.AnimationFile, nullptr);
 }
 
 TEST_F(PackageLoading, EmptyPresentPayloadGivesAnEmptyFile) {

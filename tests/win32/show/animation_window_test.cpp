@@ -17,18 +17,20 @@
 #include "present/display_bitmap.h"
 #include "present/frame_timer.h"
 #include "present/window_classes.h"
-#include "present/window_state.h"
 #include "render/render_api.h"
 #include "show/animation_window.h"
 #include "show/message_window.h"
 #include "show/slide_in.h"
 #include "show_stand_ins.h"
-#include "startup/package_state.h"
+#include "startup/show_settings.h"
 
 namespace {
 
 constexpr int kWidth = 40, kHeight = 30;
 
+HINSTANCE ProgramInstance;
+// A message file's name, for the tests in which only its presence counts.
+wchar_t SomeMessage[] = L"message.emf";
 DWORD TestClock;
 DWORD TestClockNow() { return TestClock; }
 
@@ -73,7 +75,9 @@ void DestroyQuietly(HWND window) {
 class ShowWindowTest : public ::testing::Test {
 protected:
     HWND window = nullptr;
-    PresentationState state = {};
+    ShowSettings settings = {};
+    ShowWindowState shown = {{}, &settings};
+    PresentationState& state = shown.presentation;
     std::vector<FrameNode*> frames;
 
     void SetUp() override {
@@ -88,9 +92,9 @@ protected:
 
     // Loads the animation and creates its window the way CreateAnimationWindow prepares it,
     // without the slide.
-    void Load(const std::vector<int>& delays, bool withMessage) {
-        PackageTrailer = PackageTrailerRecord{};
-        PackageTrailer.message.present = withMessage ? 1 : 0;
+    // With a message, its file is messagePath.
+    void Load(const std::vector<int>& delays, wchar_t* messagePath) {
+        settings.MessageFile = messagePath;
         Bytes gif = Animation(delays);
         state.gif = GifLoadBytes(gif.data(), gif.size());
         ASSERT_NE(state.gif.FrameListHead, nullptr);
@@ -106,7 +110,7 @@ protected:
         ASSERT_NE(state.StageBitmap, nullptr);
         StageFromSnapshot(&state);
         window = CreateWindowExA(WS_EX_TOOLWINDOW, kAnimationClass, nullptr, WS_POPUP, 100, 100,
-                                 kWidth, kHeight, nullptr, nullptr, ProgramInstance, &state);
+                                 kWidth, kHeight, nullptr, nullptr, ProgramInstance, &shown);
         ASSERT_NE(window, nullptr);
         state.StageWindow = window;
     }
@@ -153,7 +157,7 @@ TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoo
     const DWORD beforeLongDelay = 0xFFFFFFF0u - 655350u;
     TestClock = 1000;
     SetFrameClockSource(TestClockNow);
-    Load({20, 0, 65535, 100, 5}, false);
+    Load({20, 0, 65535, 100, 5}, nullptr);
     ASSERT_EQ(state.TimerId, kFrameTimerId) << "the frame timer was not started at creation";
     EXPECT_EQ(state.TimerArmed, false);
     EXPECT_EQ(state.LastAdvanceTick, 1000u) << "the creation did not take the time";
@@ -220,7 +224,7 @@ TEST_F(ShowWindowTest, TicksAdvanceAfterTheWholeDelayForTheirOwnTimerAndNeverLoo
 }
 
 TEST_F(ShowWindowTest, EndOfTheListWithAMessageRequestsTheMessageWindowOnce) {
-    Load({0, 0}, true);
+    Load({0, 0}, SomeMessage);
     Tick(state.TimerId);   // arms
     Tick(state.TimerId);
     ASSERT_EQ(Cursor(), 1);
@@ -235,7 +239,7 @@ TEST_F(ShowWindowTest, EndOfTheListWithAMessageRequestsTheMessageWindowOnce) {
 }
 
 TEST_F(ShowWindowTest, EscapeEndsTheShowAndOtherKeysDoNothing) {
-    Load({100}, true);
+    Load({100}, SomeMessage);
     AnimationWindowProc(window, WM_KEYDOWN, 'A', 0);
     AnimationWindowProc(window, WM_KEYDOWN, VK_RETURN, 0);
     AnimationWindowProc(window, WM_KEYDOWN, VK_SPACE, 0);
@@ -263,16 +267,12 @@ TEST_F(ShowWindowTest, AnAnimationWithoutAnImageMakesNoWindow) {
     DWORD written = 0;
     WriteFile(file, gif.data(), DWORD(gif.size()), &written, nullptr);
     CloseHandle(file);
-    PackageTrailer = PackageTrailerRecord{};
-    PackageTrailer.animation.present = 1;
-    AnimationFile = static_cast<wchar_t*>(std::calloc(MAX_PATH, sizeof(wchar_t)));
-    ASSERT_NE(AnimationFile, nullptr);
-    std::copy(path.begin(), path.end(), AnimationFile);
+    wchar_t animationPath[MAX_PATH] = {};
+    std::copy(path.begin(), path.end(), animationPath);
+    settings.AnimationFile = animationPath;
 
-    EXPECT_FALSE(CreateAnimationWindow(ProgramInstance, SW_SHOWNA));
+    EXPECT_FALSE(CreateAnimationWindow(ProgramInstance, SW_SHOWNA, &settings));
     EXPECT_EQ(FindWindowA(kAnimationClass, nullptr), nullptr) << "a window was created";
-    std::free(AnimationFile);
-    AnimationFile = nullptr;
     DeleteFileA(path.c_str());
 }
 
@@ -296,16 +296,23 @@ TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsI
     DeleteEnhMetaFile(CloseEnhMetaFile(recorder));
     static wchar_t messagePath[MAX_PATH];
     std::copy(path.begin(), path.end(), messagePath);
-    MessageFile = messagePath;
-    EndPlacement = 8;
+    settings.EndPlacement = 8;
 
-    Load({100, 100}, true);
+    Load({100, 100}, messagePath);
     ShowWindow(window, SW_SHOWNA);
     AnimationWindowProc(window, WM_LBUTTONDOWN, 0, 0);
-
+    EXPECT_FALSE(IsWindowVisible(window)) << "the animation window is still shown";
+    // The square opens once the screen behind the animation has had its moment to repaint.
+    HWND message = nullptr;
+    const DWORD start = GetTickCount();
+    while (!(message = FindWindowA(kMessageClass, nullptr)) && GetTickCount() - start < 2000) {
+        MSG queued;
+        while (PeekMessageA(&queued, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&queued);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    ASSERT_NE(message, nullptr) << "no message window opened";
     EXPECT_EQ(CountMessageWindows(), 1);
-    HWND message = FindWindowA(kMessageClass, nullptr);
-    ASSERT_NE(message, nullptr);
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN), side = cy / 2;
     RECT placed;
     ASSERT_TRUE(GetWindowRect(message, &placed));
@@ -313,11 +320,12 @@ TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsI
     EXPECT_EQ(placed.top, cy - side);
     EXPECT_EQ(placed.right - placed.left, side);
     EXPECT_EQ(placed.bottom - placed.top, side);
-    const PresentationState* shown = PresentationOf(message);
-    ASSERT_NE(shown, nullptr);
+    const ShowWindowState* messageState = ShowWindowOf(message);
+    ASSERT_NE(messageState, nullptr);
+    const PresentationState* shown = &messageState->presentation;
+    EXPECT_EQ(messageState->settings, &settings);
     EXPECT_TRUE(EqualRect(&placed, &shown->WindowRect));
     EXPECT_TRUE(IsWindowVisible(message));
-    EXPECT_FALSE(IsWindowVisible(window)) << "the animation window is still shown";
     EXPECT_EQ(shown->StageWindow, message);
     EXPECT_EQ(state.gif.FrameListHead, nullptr) << "the animation was not released";
     EXPECT_EQ(state.FrameCursor, nullptr);
@@ -337,7 +345,6 @@ TEST_F(ShowWindowTest, ClickOpensOneMessageWindowAtTheEndCellAndALaterRequestIsI
     EXPECT_EQ(EndShowWindow, message);
 
     DestroyQuietly(message);
-    MessageFile = nullptr;
     DeleteFileA(path.c_str());
 }
 

@@ -6,31 +6,31 @@
 #include <gtest/gtest.h>
 
 #include "../render/gdi_test_support.h"
-#include "startup/package_state.h"
 #include "gif/gif_loader.h"
 #include "present/window_classes.h"
 #include "render/render_api.h"
 #include "show/message_window.h"
+#include "show/show_window.h"
 #include "show_stand_ins.h"
 
 namespace {
 
 TEST(MessageWindowWithoutAMessage, EndsTheShowWithoutAWindowAndHoldsNoContextOrBitmap) {
     InstallShowStandIns();
-    ProgramInstance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA messageClass = {};
     messageClass.lpfnWndProc = MessageWindowProc;
-    messageClass.hInstance = ProgramInstance;
+    messageClass.hInstance = instance;
     messageClass.lpszClassName = kMessageClass;
     ASSERT_NE(0, RegisterClassA(&messageClass));
-    PackageTrailer = PackageTrailerRecord{};
-    EndPlacement = 0;
+    ShowSettings settings = {};   // no MessageFile: no message packaged
+    ShowWindowState shown = {{}, &settings};
     HWND animation = CreateWindowExA(0, "STATIC", nullptr, WS_POPUP, 0, 0, 40, 30, nullptr,
-                                     nullptr, ProgramInstance, nullptr);
+                                     nullptr, instance, nullptr);
     ASSERT_NE(nullptr, animation);
     const int before = CountLiveGdiObjects();
 
-    OpenMessageWindow(animation);
+    OpenMessageWindow(&shown, animation);
     EXPECT_EQ(1, EndShowCalls);
     EXPECT_EQ(animation, EndShowWindow);
     EXPECT_EQ(nullptr, FindWindowA(kMessageClass, nullptr));

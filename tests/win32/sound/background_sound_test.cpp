@@ -203,13 +203,8 @@ DWORD DeviceMode(MCIDEVICEID device) {
 
 class BackgroundSoundTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        // Whatever a failed test left open is closed without reporting.
-        if (MidiDevice) mciSendCommandA(MidiDevice, MCI_CLOSE, 0, 0);
-        if (WaveDevice) mciSendCommandA(WaveDevice, MCI_CLOSE, 0, 0);
-        MidiDevice = 0;
-        WaveDevice = 0;
-    }
+    // Whatever a failed test left open is closed.
+    void TearDown() override { StopSound(); }
 };
 
 // ---- Playing and stopping ---------------------------------------------------------------
@@ -218,14 +213,13 @@ TEST_F(BackgroundSoundTest, WaveOpensWaveaudioPlaysAndStopsOnce) {
     std::string wav = WriteTempFile("sound_test_tone.wav", ToneWave(3.0));
     ErrorBoxWatcher watcher;
     ASSERT_EQ(StartSound(kSoundWave, Wide(wav).c_str()), 0u);
-    MCIDEVICEID device = WaveDevice;
+    MCIDEVICEID device = SoundDeviceInUse();
     ASSERT_NE(device, 0u);
-    EXPECT_EQ(MidiDevice, 0u);
     EXPECT_EQ(DeviceType(device), DWORD(MCI_DEVTYPE_WAVEFORM_AUDIO));
     EXPECT_EQ(DeviceMode(device), DWORD(MCI_MODE_PLAY)) << "StartSound must not wait for the end";
 
     EXPECT_EQ(StopSound(), 1);
-    EXPECT_EQ(WaveDevice, 0u);
+    EXPECT_EQ(SoundDeviceInUse(), 0u);
     EXPECT_EQ(DeviceType(device), 0u) << "the device is still open after StopSound";
     EXPECT_EQ(StopSound(), 1) << "a second StopSound has nothing to close";
     EXPECT_TRUE(watcher.Boxes().empty());
@@ -236,13 +230,12 @@ TEST_F(BackgroundSoundTest, MidiOpensTheSequencer) {
     std::string midi = WriteTempFile("sound_test_note.mid", MidiFile());
     ErrorBoxWatcher watcher;
     ASSERT_EQ(StartSound(kSoundMidi, Wide(midi).c_str()), 0u);
-    MCIDEVICEID device = MidiDevice;
+    MCIDEVICEID device = SoundDeviceInUse();
     ASSERT_NE(device, 0u);
-    EXPECT_EQ(WaveDevice, 0u);
     EXPECT_EQ(DeviceType(device), DWORD(MCI_DEVTYPE_SEQUENCER));
 
     EXPECT_EQ(StopSound(), 1);
-    EXPECT_EQ(MidiDevice, 0u);
+    EXPECT_EQ(SoundDeviceInUse(), 0u);
     EXPECT_EQ(DeviceType(device), 0u);
     EXPECT_EQ(StopSound(), 1);
     EXPECT_TRUE(watcher.Boxes().empty());
@@ -252,8 +245,7 @@ TEST_F(BackgroundSoundTest, MidiOpensTheSequencer) {
 TEST_F(BackgroundSoundTest, WithoutSoundStopSoundDoesNothing) {
     ErrorBoxWatcher watcher;
     EXPECT_EQ(StopSound(), 1);
-    EXPECT_EQ(MidiDevice, 0u);
-    EXPECT_EQ(WaveDevice, 0u);
+    EXPECT_EQ(SoundDeviceInUse(), 0u);
     EXPECT_TRUE(watcher.Boxes().empty());
 }
 
@@ -290,8 +282,7 @@ TEST_P(SoundRefusalTest, OneErrorBoxAndNoDeviceLeftOpen) {
     std::printf("%s: StartSound answered %lu \"%s\"\n", refusal.name, (unsigned long)code,
                 PlatformText(code).c_str());
     EXPECT_NE(code, 0u);
-    EXPECT_EQ(MidiDevice, 0u);
-    EXPECT_EQ(WaveDevice, 0u);
+    EXPECT_EQ(SoundDeviceInUse(), 0u);
     ExpectOneErrorBox(watcher.Boxes(), PlatformText(code));
     EXPECT_EQ(StopSound(), 1);
     EXPECT_EQ(watcher.Boxes().size(), 1u) << "StopSound showed a box";
