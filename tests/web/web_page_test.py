@@ -276,8 +276,7 @@ class PreviewTest(unittest.TestCase):
         tackon_cells = {name: int(number) for name, number in
                         re.findall(r"([a-z]+(?:-[a-z]+)?) (\d+)[,;]",
                                    help_text.split("CELL is")[1].split("both default")[0])}
-        tackon_charsets = [f"{name} ({page}) {charset}" for name, page, charset in
-                           re.findall(r"([A-Z][a-z]+(?: [A-Z][a-z]+)?) (\d+) \((\d+)\)", help_text)]
+        tackon_charsets = re.findall(r"[A-Z][a-z]+(?: [A-Z][a-z]+)? \(\d+\) \d+", help_text)
         status, refusal = run([TACKON, "--player", PLAYER, "--animation", work_path("animation.gif"),
                                "--font", "Arial,-99999", "-o", work_path("unused.exe")])
         self.assertEqual(status, 2, refusal)
