@@ -2,7 +2,8 @@
 // checks, every loaded frame must be consistent: the list links both ways, and every index
 // stored in a raster is marked as seen and lies below the image's usedColourCount. Each
 // input is loaded twice, and both loads must give the same frames: nothing may carry from
-// one load into the next.
+// one load into the next. The outline of the same bytes (the parse without decoding) must
+// count at least the frames the load gave, and call the header valid whenever a frame loaded.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -38,8 +39,10 @@ uint64_t LoadAndCheck(const uint8_t* data, size_t size) {
     uint64_t digest = 14695981039346656037u;
     LoadedGif gif = GifLoadBytes(data, size);
     Mix(&digest, gif.FrameListHead != nullptr);
+    const GifOutline outline = OutlineGif(data, size);
+    int frames = 0;
     FrameNode* previous = nullptr;
-    for (FrameNode* node = gif.FrameListHead; node; node = node->next) {
+    for (FrameNode* node = gif.FrameListHead; node; node = node->next, ++frames) {
         if (node->previous != previous || !node->image ||
             !FrameIsConsistent(node->image, &digest))
             __builtin_trap();
@@ -51,6 +54,8 @@ uint64_t LoadAndCheck(const uint8_t* data, size_t size) {
             Mix(&digest, value);
         previous = node;
     }
+    if (frames > outline.images || (frames > 0 && !outline.valid))
+        __builtin_trap();
     FreeLoadedGif(&gif);
     return digest;
 }

@@ -2,7 +2,7 @@
 // author's choice) and why, the caption drawn with this browser's canvas text onto the
 // message square the core hands out, and the preview of the message picture exactly as the
 // show stores it (read back from the built show by the core).
-// Uses page.js's $, core, withText, withInts and wrapCaption.
+// Uses page.js's $, core, choices, cellLabel, withText, withInts and wrapCaption.
 'use strict';
 
 const CAPTION_STYLE_PICTURE = 1;
@@ -126,10 +126,10 @@ function drawCaptionPreview(messageContext, zoom) {
 
 function fillCaptionPositions() {
   const select = $('caption-position');
-  for (const cell of GRID_ORDER) {
+  for (const cell of choices.grid) {
     const option = document.createElement('option');
     option.value = String(cell);
-    option.textContent = CELL_NAMES[cell];
+    option.textContent = cellLabel(cell);
     option.selected = cell === 1;
     select.append(option);
   }

@@ -1,23 +1,20 @@
 // The page: reads the person's files, hands them to the core (decoded by the browser where
 // they are pictures or sounds), draws what the core computes and offers the built show.
 // Decoding the animation, composing its frames, placement, caption conversion, packing and
-// the checks all happen in the core (reelbox_core.js); nothing here repeats them.
+// the checks all happen in the core (reelbox_core.js); nothing here repeats them. The cells,
+// charsets and limits the page offers are read from the core's tables (readChoices). Where a
+// caption's lines break is the page's own approximation (wrapCaption).
 //
 // Typing and choosing never wait for the show: an edit redraws what it changes, checks its
 // own field at once, and schedules one check of the whole show (the only place the show is
 // packed) for when the edits pause. Until that check answers, no show is offered.
 'use strict';
 
-const CELL_NAMES = ['Centre', 'Top left', 'Middle left', 'Bottom left', 'Top centre',
-                    'Bottom centre', 'Top right', 'Middle right', 'Bottom right'];
-// Cells in reading order on the 3 x 3 grid; Random is a row of its own below it.
-const GRID_ORDER = [1, 4, 6, 2, 0, 7, 3, 5, 8];
-const RANDOM_CELL = 9;
 const FINDING_ERROR = 2;
 const FINDING_WARNING = 1;
 const CHECK_DELAY_MS = 200;     // edits closer together than this make one check
 const COMPOSE_DELAY_MS = 120;   // the same for recomposing the preview (a colour being dragged)
-const MAX_CAPTION_BYTES = 255;
+const DEFAULT_FONT_SIZE = 28;
 
 let core = null;
 let playerBytes = null;
@@ -37,6 +34,48 @@ let frameTimer = 0;
 let builtShowSize = 0;     // bytes of the show built from the current inputs (in showPacker), or 0
 
 const $ = (id) => document.getElementById(id);
+
+// --- The author's choices, as the core's tables state them -----------------------------------
+// Read once when the core has loaded: the cells of the 3 x 3 screen grid in reading order,
+// the cells off the grid (random), which make a row of their own below it, the charsets a
+// caption can be stored in, the largest font size and the caption's length in bytes. The
+// page builds its grids, menus and limits from these and keeps no copy of its own.
+
+let choices = null;
+
+function readChoices() {
+  const grid = [];
+  for (let row = 0; row < 3; ++row) {
+    for (let column = 0; column < 3; ++column) grid.push(core._ReelboxPackCellAt(row, column));
+  }
+  const names = [];
+  for (let cell = 0; cell < core._ReelboxPackCellCount(); ++cell) {
+    names.push(core.UTF8ToString(core._ReelboxPackCellName(cell)));
+  }
+  const charsets = [];
+  for (let i = 0; i < core._ReelboxPackCharsetCount(); ++i) {
+    const charset = core._ReelboxPackCharsetAt(i);
+    charsets.push({charset, name: core.UTF8ToString(core._ReelboxPackCharsetName(charset))});
+  }
+  return {grid, offGrid: names.map((_, cell) => cell).filter((cell) => !grid.includes(cell)),
+          names, charsets, largestFontSize: core._ReelboxPackFontHeightLimit(),
+          captionBytes: core._ReelboxPackCaptionByteLimit()};
+}
+
+const onGrid = (cell) => choices.grid.includes(cell);
+
+// "top-left" as the page shows it: "Top left".
+function cellLabel(cell) {
+  const name = choices.names[cell];
+  return name[0].toUpperCase() + name.slice(1).replace(/-/g, ' ');
+}
+
+// The size typed into the font field, in pixels, when the core takes it (stored as the
+// negative LOGFONT height, a character height); null otherwise.
+function typedFontSize() {
+  const size = Number($('font-size').value);
+  return Number.isInteger(size) && size >= 1 && size <= choices.largestFontSize ? size : null;
+}
 
 // --- Work in progress and the page's settled state -----------------------------------------
 // Tests and people both see when the page has caught up: body[data-state] is "busy" while a
@@ -390,9 +429,8 @@ function backdropCanvas() {
 
 function animationCorner(cell, width, height) {
   const screen = screenSize();
-  const shown = cell === RANDOM_CELL ? 0 : cell;
   const [x, y] = withInts(2, (out) =>
-    core._WebAnimationCorner(shown, screen.width, screen.height, width, height, out));
+    core._WebAnimationCorner(cell, screen.width, screen.height, width, height, out));
   return {x, y};
 }
 
@@ -535,14 +573,19 @@ function drawScreen() {
     context.stroke();
     context.fillStyle = '#ffffff';
     context.font = 'bold 28px sans-serif';
-    if (startCell === RANDOM_CELL) context.fillText('Start: random', start.x, start.y - 8);
-    if (endCell === RANDOM_CELL) context.fillText('End: random', end.x, end.y + animation.height + 30);
+    // A cell off the grid (random) is drawn where the core places it, and named.
+    if (!onGrid(startCell)) context.fillText(`Start: ${choices.names[startCell]}`, start.x, start.y - 8);
+    if (!onGrid(endCell)) context.fillText(`End: ${choices.names[endCell]}`, end.x, end.y + animation.height + 30);
   }
   context.restore();
 }
 
 // Breaks text into lines that fit width, at spaces where it can, as DrawText's word break
-// does; a word longer than the line is broken where it must.
+// does; a word longer than the line is broken where it must. This is the page's own
+// approximation, measured with the browser's fonts: the core has no fonts, and gives only the
+// width (ReelboxPackCaptionFrame). It is the preview of a text caption, which the player
+// wraps itself, and the layout of a picture caption, which tackon lays out with Pango or GDI
+// and may break elsewhere.
 function wrapCaption(context, text, width) {
   const lines = [];
   for (const paragraph of text.split(/\r?\n/)) {
@@ -597,7 +640,7 @@ function drawCaption(context, rect) {
   const caption = $('caption').value;
   if (!caption) return;
   const [left, top, right, bottom] = rect;
-  const size = Number($('font-size').value) || 28;
+  const size = typedFontSize() || DEFAULT_FONT_SIZE;
   context.font = `${$('font-italic').checked ? 'italic ' : ''}${$('font-bold').checked ? 'bold ' : ''}` +
                  `${size}px "${$('font-face').value}", sans-serif`;
   context.fillStyle = $('caption-colour').value;
@@ -625,7 +668,7 @@ function drawMessage() {
   const screen = screenSize();
   const endCell = selectedCell('end-cell');
   const layout = withInts(12, (out) =>
-    core._WebMessageLayout(endCell === RANDOM_CELL ? 0 : endCell, screen.width, screen.height, out));
+    core._WebMessageLayout(endCell, screen.width, screen.height, out));
   const side = layout[2] - layout[0];
   const [zl, zt, zr, zb] = layout.slice(8, 12);
   if (canvas.width !== side) canvas.width = side;
@@ -663,7 +706,7 @@ function captionProblem() {
   const charset = Number($('charset').value);
   if (captionFits(text, charset) || captionDrawnAsPicture(fieldPacker, text)) return '';
   const reason = packerText(core._ReelboxPackError(fieldPacker));
-  if (!reason.includes(`at most ${MAX_CAPTION_BYTES} fit`)) return sentence(reason);
+  if (!reason.includes(`at most ${choices.captionBytes} fit`)) return sentence(reason);
   // The longest beginning that fits, in characters as people count them.
   const characters = Array.from(text);
   let fits = 0;
@@ -674,13 +717,12 @@ function captionProblem() {
   }
   const over = characters.length - fits;
   return `The caption is too long: remove ${digits(over)} character${over === 1 ? '' : 's'}. ` +
-         `The player takes ${MAX_CAPTION_BYTES} bytes of caption.`;
+         `The player takes ${choices.captionBytes} bytes of caption.`;
 }
 
 function fontProblems(errors) {
-  const size = Number($('font-size').value);
-  if (!(Number.isInteger(size) && size >= 6 && size <= 200)) {
-    errors['font-size'] = 'The size must be a whole number of pixels from 6 to 200.';
+  if (!typedFontSize()) {
+    errors['font-size'] = `The size must be a whole number of pixels from 1 to ${digits(choices.largestFontSize)}.`;
   }
   const done = withText($('font-face').value, (p) => core._ReelboxPackSetFont(
       fieldPacker, p, -28, 0, 0));
@@ -817,15 +859,14 @@ function buildShow(errors, sound) {
   const refuse = (id, done) => { if (!done && !errors[id]) errors[id] = error(); };
   // A refused caption or font leaves none in the packer, so the report never shows an
   // older one.
-  const size = Number($('font-size').value);
-  const caption = storeCaption(packer, $('caption').value, colourValue('caption-colour'),
-                               size >= 6 && size <= 200 ? size : 28);
+  const size = typedFontSize() || DEFAULT_FONT_SIZE;
+  const caption = storeCaption(packer, $('caption').value, colourValue('caption-colour'), size);
   if (!caption.stored) {
     if (!errors['caption']) errors['caption'] = sentence(caption.error || packerText(core._ReelboxPackError(packer)));
     withText('', (p) => core._ReelboxPackSetCaption(packer, p, -1));
   }
   withText($('font-face').value, (p) => refuse('font-face',
-      core._ReelboxPackSetFont(packer, p, -Math.round(size >= 6 && size <= 200 ? size : 28),
+      core._ReelboxPackSetFont(packer, p, -size,
                                $('font-bold').checked ? 1 : 0, $('font-italic').checked ? 1 : 0)));
   refuse('caption-colour', core._ReelboxPackSetCaptionColour(packer, colourValue('caption-colour')));
   refuse('start-cell', core._ReelboxPackSetPlacement(packer, selectedCell('start-cell'),
@@ -969,34 +1010,44 @@ function changed(key) {
 
 function buildCellGrid(gridId, name, checkedCell) {
   const grid = $(gridId);
-  for (const cell of [...GRID_ORDER, RANDOM_CELL]) {
+  for (const cell of [...choices.grid, ...choices.offGrid]) {
     const label = document.createElement('label');
-    label.className = cell === RANDOM_CELL ? 'cell random' : 'cell';
+    label.className = onGrid(cell) ? 'cell' : 'cell off-grid';
     const radio = document.createElement('input');
     radio.type = 'radio';
     radio.name = name;
     radio.value = String(cell);
-    radio.id = cell === RANDOM_CELL ? `${name}-random` : `${name}-${cell}`;
+    radio.id = onGrid(cell) ? `${name}-${cell}` : `${name}-${choices.names[cell]}`;
     radio.checked = cell === checkedCell;
-    label.append(radio, ` ${cell === RANDOM_CELL ? 'Random' : CELL_NAMES[cell]}`);
+    label.append(radio, ` ${cellLabel(cell)}`);
     grid.append(label);
   }
   grid.addEventListener('keydown', (event) => moveInGrid(grid, event));
 }
 
+// Where a cell stands as the grid is drawn: rows 0..2 are the screen grid, row 3 the cells
+// off it, a single one under the middle column.
+function gridPlace(cell) {
+  const at = choices.grid.indexOf(cell);
+  if (at >= 0) return [Math.floor(at / 3), at % 3];
+  return [3, choices.offGrid.length === 1 ? 1 : choices.offGrid.indexOf(cell)];
+}
+
+function cellAtPlace(row, column) {
+  if (row === 3) return choices.offGrid[Math.min(Math.max(column, 0), choices.offGrid.length - 1)];
+  return row >= 0 && row < 3 && column >= 0 && column < 3 ? choices.grid[row * 3 + column] : undefined;
+}
+
 // Arrow keys move across the 3 x 3 grid as it is drawn; Down from the bottom row reaches
-// Random, Up from Random the bottom centre.
+// the row below it (Random), Up from there the bottom centre.
 function moveInGrid(grid, event) {
   const step = {ArrowLeft: [0, -1], ArrowRight: [0, 1], ArrowUp: [-1, 0], ArrowDown: [1, 0]}[event.key];
   if (!step || event.target.type !== 'radio' || event.altKey || event.ctrlKey || event.metaKey) return;
   event.preventDefault();
   const cell = Number(event.target.value);
-  const position = cell === RANDOM_CELL ? 10 : GRID_ORDER.indexOf(cell);
-  const row = Math.floor(position / 3) + step[0];
-  const column = cell === RANDOM_CELL ? 1 + step[1] : position % 3 + step[1];
-  if (row < 0 || row > 3 || column < 0 || column > 2) return;
-  if (cell === RANDOM_CELL && step[1] !== 0) return;
-  const next = row === 3 ? RANDOM_CELL : GRID_ORDER[row * 3 + column];
+  const [row, column] = gridPlace(cell);
+  const next = cellAtPlace(row + step[0], column + step[1]);
+  if (next === undefined || next === cell) return;
   const radio = grid.querySelector(`input[value="${next}"]`);
   radio.checked = true;
   radio.focus();
@@ -1037,10 +1088,23 @@ function wireDropping() {
   });
 }
 
+// The charset menu: Automatic, then the core's charsets in the order it tries them.
+function fillCharsets() {
+  const select = $('charset');
+  for (const {charset, name} of choices.charsets) {
+    const option = document.createElement('option');
+    option.value = String(charset);
+    option.textContent = name;
+    select.append(option);
+  }
+}
+
 function wire() {
   buildCellGrid('start-grid', 'start-cell', 1);
   buildCellGrid('end-grid', 'end-cell', 8);
   fillCaptionPositions();
+  fillCharsets();
+  $('font-size').max = String(choices.largestFontSize);
   for (const id of Object.keys(fileReaders)) {
     $(id).addEventListener('change', () => readFile(id, $(id).files[0]));
   }
@@ -1090,9 +1154,10 @@ function decodeBase64(text) {
 
 async function start() {
   beginWork();
-  wire();
   playerBytes = decodeBase64(window.ReelboxPlayerBase64);
   core = await ReelboxCore();
+  choices = readChoices();
+  wire();
   fieldPacker = core._ReelboxPackCreate();
   document.body.dataset.ready = 'true';
   changed('');

@@ -52,6 +52,18 @@ LoadedGif GifLoader(const PathChar* path);
 // The same on bytes already in memory (the file mapping hands its view to this).
 LoadedGif GifLoadBytes(const uint8_t* data, size_t size);
 
+// The stream's blocks walked by the same parse without decoding, so that images the load
+// does not take (its budgets, damaged data) can be counted. valid: the header is a GIF's.
+// images: the image descriptors met. cut: the bytes end inside the global colour table or
+// inside an image (its descriptor, colour table or data), whose lower rows are then missing;
+// a stream that ends between blocks (many encoders leave out the trailer byte) is whole.
+struct GifOutline {
+    bool valid;
+    int images;
+    bool cut;
+};
+GifOutline OutlineGif(const uint8_t* data, size_t size);
+
 // Frees the frame list with every image and sets FrameListHead to null; a second call does
 // nothing.
 void FreeLoadedGif(LoadedGif* gif);

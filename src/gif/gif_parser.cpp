@@ -1,5 +1,6 @@
 // The GIF stream parser: the header, the logical screen descriptor with its global colour
-// table, and the blocks that follow, turned into the frame list by BuildFrameList.
+// table, and the blocks that follow, turned into the frame list by BuildFrameList, or walked
+// without decoding by OutlineGif.
 //
 // Owns nothing between calls: the screen descriptor, the pending control and the load
 // budget of a load live in that load's LoadState. Extensions other than the graphic control
@@ -102,25 +103,42 @@ void ReadExtension(ReadPosition* pos, int label, FrameControl* control,
     SkipSubBlocks(pos);
 }
 
-FrameImage* ReadNextImage(LoadState* load) {
-    ReadPosition* pos = &load->pos;
-    int transparentCandidate = -1;
+// Reads the blocks up to the next image descriptor: extensions (a graphic control into
+// control), and any other byte between blocks is skipped. False at the trailer or the end.
+bool FindNextImage(ReadPosition* pos, FrameControl* control, int* transparentCandidate) {
     for (;;) {
         int introducer = TakeByte(pos);
         if (introducer == 0 || introducer == 0x3B)
-            return nullptr;
+            return false;
         if (introducer == 0x2C)
-            break;
+            return true;
         if (introducer == 0x21)
-            ReadExtension(pos, TakeByte(pos), &load->PendingControl, &transparentCandidate);
-        // Any other byte between blocks is skipped.
+            ReadExtension(pos, TakeByte(pos), control, transparentCandidate);
     }
+}
 
-    int left = ReadUnsigned16(pos);
-    int top = ReadUnsigned16(pos);
-    int width = ReadUnsigned16(pos);
-    int height = ReadUnsigned16(pos);
-    int packed = TakeByte(pos);
+struct ImageDescriptor {
+    int left, top, width, height, packed;
+};
+
+ImageDescriptor ReadImageDescriptor(ReadPosition* pos) {
+    ImageDescriptor d;
+    d.left = ReadUnsigned16(pos);
+    d.top = ReadUnsigned16(pos);
+    d.width = ReadUnsigned16(pos);
+    d.height = ReadUnsigned16(pos);
+    d.packed = TakeByte(pos);
+    return d;
+}
+
+FrameImage* ReadNextImage(LoadState* load) {
+    ReadPosition* pos = &load->pos;
+    int transparentCandidate = -1;
+    if (!FindNextImage(pos, &load->PendingControl, &transparentCandidate))
+        return nullptr;
+    const ImageDescriptor descriptor = ReadImageDescriptor(pos);
+    const int left = descriptor.left, top = descriptor.top, width = descriptor.width,
+              height = descriptor.height, packed = descriptor.packed;
     if (!ChargeLoadBudget(load, width, height))
         return nullptr;
     FrameImage* image = CreateFrameImage(width, height);
@@ -183,4 +201,27 @@ LoadedGif GifLoadBytes(const uint8_t* data, size_t size) {
         return LoadedGif{};
     load.gif.FrameListHead = BuildFrameList(&load);
     return load.gif;
+}
+
+GifOutline OutlineGif(const uint8_t* data, size_t size) {
+    GifOutline outline = {false, 0, false};
+    ReadPosition pos = {data, data + size};
+    ScreenDescriptorRecord screen;
+    if (!ReadScreenHeader(&pos, &screen) || size < 13)
+        return outline;
+    outline.valid = true;
+    outline.cut = pos.overran;
+    FrameControl control = {};
+    int transparentCandidate = -1;
+    while (!outline.cut && FindNextImage(&pos, &control, &transparentCandidate)) {
+        ++outline.images;
+        const int packed = ReadImageDescriptor(&pos).packed;
+        uint8_t unused[3][256];
+        if (packed & 0x80)
+            ReadColourTable(&pos, 2 << (packed & 7), unused[0], unused[1], unused[2]);
+        TakeByte(&pos);   // the LZW minimum code size
+        SkipSubBlocks(&pos);
+        outline.cut = pos.overran;
+    }
+    return outline;
 }

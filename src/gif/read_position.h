@@ -4,7 +4,8 @@
 // the one place that decides what lies beyond the last byte: a missing byte reads as 0 and the
 // position never moves past the end. A 0 is what stops every loop of the parser (a 0 block
 // introducer ends the frame list, a 0 sub-block length is a block terminator), so a cut file
-// ends cleanly wherever it is cut.
+// ends cleanly wherever it is cut. A read that wanted bytes beyond the end sets overran, so
+// that a caller can tell a cut stream from a whole one.
 // Portable: no platform headers.
 #pragma once
 
@@ -15,6 +16,7 @@
 struct ReadPosition {
     const uint8_t* cursor;  // next byte to read
     const uint8_t* end;     // one past the last byte of the stream
+    bool overran = false;   // a read wanted a byte beyond end
 };
 
 inline int PeekByte(const ReadPosition* pos) {
@@ -22,7 +24,10 @@ inline int PeekByte(const ReadPosition* pos) {
 }
 
 inline int TakeByte(ReadPosition* pos) {
-    return pos->cursor < pos->end ? *pos->cursor++ : 0;
+    if (pos->cursor < pos->end)
+        return *pos->cursor++;
+    pos->overran = true;
+    return 0;
 }
 
 // Copies count bytes to out; the part beyond the end of the stream is filled with 0.
@@ -33,4 +38,6 @@ inline void TakeBytes(ReadPosition* pos, uint8_t* out, int count) {
         std::memcpy(out, pos->cursor, taken);
     std::memset(out + taken, 0, size_t(count) - taken);
     pos->cursor += taken;
+    if (taken < size_t(count))
+        pos->overran = true;
 }

@@ -412,7 +412,7 @@ int ReelboxPackSetCaptionColour(ReelboxPacker* p, unsigned colour) {
 int ReelboxPackSetPlacement(ReelboxPacker* p, int startCell, int endCell) {
     if (startCell < 0 || endCell < 0 || !CellByCode(uint32_t(startCell)) || !CellByCode(uint32_t(endCell)))
         return p->Fail("placement cells are " + CellNamesText() + " (0 to " +
-                       std::to_string(kCellCount - 1) + ")");
+                       std::to_string(CellCount() - 1) + ")");
     p->startCell = uint32_t(startCell);
     p->endCell = uint32_t(endCell);
     return p->Done();
@@ -580,7 +580,7 @@ const char* ReelboxPackDescribePlayer(ReelboxPacker* p, const unsigned char* byt
     return p->playerText.c_str();
 }
 
-int ReelboxPackCellCount(void) { return kCellCount; }
+int ReelboxPackCellCount(void) { return CellCount(); }
 
 const char* ReelboxPackCellName(int cell) {
     const CellRule* rule = cell < 0 ? nullptr : CellByCode(uint32_t(cell));
@@ -593,10 +593,8 @@ int ReelboxPackCellFromName(const char* name) {
 }
 
 int ReelboxPackCellAt(int row, int column) {
-    for (const CellRule& cell : kCells)
-        if (cell.row == row && cell.column == column && row >= 0 && column >= 0)
-            return int(cell.code);
-    return -1;
+    const CellRule* cell = CellAtPlace(row, column);
+    return cell ? int(cell->code) : -1;
 }
 
 int ReelboxPackCharsetCount(void) { return kCodePageTableCount; }
@@ -604,6 +602,10 @@ int ReelboxPackCharsetCount(void) { return kCodePageTableCount; }
 int ReelboxPackCharsetAt(int index) {
     return index >= 0 && index < kCodePageTableCount ? kCodePageTables[index].charset : -1;
 }
+
+int ReelboxPackFontHeightLimit(void) { return kFontHeightLimit; }
+
+int ReelboxPackCaptionByteLimit(void) { return int(kMaxCaptionLength); }
 
 int ReelboxPackCharsetFromName(const char* name) { return CharsetFromName(name); }
 

@@ -191,6 +191,10 @@ int ReelboxPackCellAt(int row, int column);
  * ReelboxPackCharsetCount() - 1; ReelboxPackCharsetName names each. Needs no packer. */
 int ReelboxPackCharsetCount(void);
 int ReelboxPackCharsetAt(int index);
+/* REELBOX_PACK_FONT_HEIGHT_LIMIT and the caption's longest length in bytes (255), for callers
+ * that cannot read this header's macros (the page). Need no packer. */
+int ReelboxPackFontHeightLimit(void);
+int ReelboxPackCaptionByteLimit(void);
 
 /* --- Web shows ------------------------------------------------------------------------- */
 /* The backdrop of a web show when none is chosen: a calm blue. */

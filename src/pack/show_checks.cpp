@@ -18,59 +18,6 @@
 
 namespace {
 
-struct GifOutline {
-    bool valid;
-    int images;          // image descriptors in the stream, whether the decoder loads them
-    bool cut;            // the bytes end inside an image: its last rows are missing
-};
-
-// Counts the image descriptors by walking the blocks without decoding, so that frames the
-// decoder does not load (its budgets, a truncated stream) can be told apart. A stream that
-// ends between blocks (many encoders leave out the trailer byte) is whole; one that ends
-// inside an image's descriptor, colour table or data is cut.
-GifOutline OutlineGif(const uint8_t* bytes, size_t size) {
-    GifOutline outline = {false, 0, false};
-    if (size < 13 || std::memcmp(bytes, "GIF", 3) != 0)
-        return outline;
-    outline.valid = true;
-    size_t at = 13;
-    if (bytes[10] & 0x80)
-        at += size_t(3) << ((bytes[10] & 7) + 1);
-    outline.cut = at > size;
-    // True when the sub-blocks end with their terminator inside the stream.
-    auto skipSubBlocks = [&]() {
-        while (at < size && bytes[at] != 0)
-            at += size_t(bytes[at]) + 1;
-        ++at;
-        return at <= size;
-    };
-    while (at < size) {
-        const uint8_t introducer = bytes[at++];
-        if (introducer == 0x3B || introducer == 0)
-            break;
-        if (introducer == 0x21) {
-            ++at;
-            skipSubBlocks();
-        } else if (introducer == 0x2C) {
-            ++outline.images;
-            if (at + 9 > size) {
-                outline.cut = true;
-                break;
-            }
-            const uint8_t packed = bytes[at + 8];
-            at += 9;
-            if (packed & 0x80)
-                at += size_t(3) << ((packed & 7) + 1);
-            ++at;   // LZW minimum code size
-            if (!skipSubBlocks()) {
-                outline.cut = true;
-                break;
-            }
-        }
-    }
-    return outline;
-}
-
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
     char text[512];

@@ -17,12 +17,13 @@ struct CellRule {
     int row, column;    // on the screen grid, 0..2 from the top left; -1 for random
 };
 
-constexpr int kCellCount = 10;   // the nine cells and random
-extern const CellRule kCells[kCellCount];
-
-// A cell by its name or its number written as one digit; null when there is none.
+// The table's cells are numbered 0 to CellCount() - 1 (random among them).
+int CellCount();
+// A cell by its name or its number (decimal, no leading zero); null when there is none.
 const CellRule* CellByName(const std::string& text);
 const CellRule* CellByCode(uint32_t code);
+// The cell at a place of the screen grid; null outside it.
+const CellRule* CellAtPlace(int row, int column);
 // "centre, top-left, ..., random".
 std::string CellNamesText();
 

@@ -19,6 +19,7 @@ import base64
 import functools
 import http.server
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -263,6 +264,43 @@ class PreviewTest(unittest.TestCase):
             check_layout(375, 667, True, "narrow")
             page.viewport(1366, 768)
             self.typing_with_a_long_sound(page)
+            self.assertEqual(page.console_errors(), [])
+
+    def test_choices_are_tackons(self):
+        """The cells, charsets and font sizes the page offers are the ones tackon takes, under
+        the same numbers: the page's grids and menu against tackon's help, the page's largest
+        font size against the height tackon refuses."""
+        status, help_text = run([TACKON, "--help"])
+        self.assertEqual(status, 0, help_text)
+        help_text = " ".join(help_text.split())
+        tackon_cells = {name: int(number) for name, number in
+                        re.findall(r"([a-z]+(?:-[a-z]+)?) (\d+)[,;]",
+                                   help_text.split("CELL is")[1].split("both default")[0])}
+        tackon_charsets = re.findall(r"[A-Z][a-z]+(?: [A-Z][a-z]+)? \(\d+\) \d+", help_text)
+        status, refusal = run([TACKON, "--player", PLAYER, "--animation", work_path("animation.gif"),
+                               "--font", "Arial,-99999", "-o", work_path("unused.exe")])
+        self.assertEqual(status, 2, refusal)
+        limit = int(re.search(r"from -(\d+) to (\d+)", refusal).group(2))
+        with Page("file://" + os.path.abspath(os.path.join(PAGE, "index.html"))) as page:
+            driver = page.driver
+            for grid in ("start-grid", "end-grid"):
+                page_cells = driver.execute_script(
+                    f"return [...document.querySelectorAll('#{grid} label')].map(l => "
+                    "[l.textContent.trim().toLowerCase().replace(/ /g, '-'), Number(l.firstChild.value)])")
+                self.assertEqual(dict(page_cells), tackon_cells, grid)
+                self.assertEqual(len(page_cells), len(tackon_cells), grid)
+            places = driver.execute_script(
+                "return [...document.getElementById('caption-position').options].map(o => Number(o.value))")
+            self.assertEqual(sorted(places), sorted(n for name, n in tackon_cells.items() if name != "random"))
+            page_charsets = driver.execute_script(
+                "return [...document.getElementById('charset').options].slice(1)"
+                ".map(o => o.textContent + ' ' + o.value)")
+            self.assertEqual(page_charsets, tackon_charsets)
+            page.set_value("caption", "Bon anniversaire")
+            for size, refused in ((limit, False), (limit + 1, True), (1, False), (0, True)):
+                page.set_value("font-size", str(size))
+                self.assertEqual(bool(page.text("font-size-error")), refused,
+                                 f"size {size}: '{page.text('font-size-error')}'")
             self.assertEqual(page.console_errors(), [])
 
     def typing_with_a_long_sound(self, page):

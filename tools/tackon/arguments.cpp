@@ -76,10 +76,9 @@ bool ApplyPackOption(const std::string& name, const std::string& value, PackRequ
         }
         pack->captionStyle = value == "text" ? REELBOX_PACK_CAPTION_TEXT : REELBOX_PACK_CAPTION_PICTURE;
     } else if (name == "--caption-position") {
-        if (!ParsePlacement(value, &pack->captionPosition) || pack->captionPosition == kRandomPlacement) {
-            *error = "unknown place '" + value + "' for --caption-position (use centre, top-left, "
-                     "middle-left, bottom-left, top-centre, bottom-centre, top-right, middle-right, "
-                     "bottom-right or 0..8)";
+        if (!ParsePlacement(value, &pack->captionPosition) || !OnScreenGrid(pack->captionPosition)) {
+            *error = "unknown place '" + value + "' for --caption-position (use " +
+                     PlacementNamesText(true) + ", or the number of one)";
             return false;
         }
     } else if (name == "--caption") {
@@ -95,7 +94,7 @@ bool ApplyPackOption(const std::string& name, const std::string& value, PackRequ
     } else if (name == "--start" || name == "--end") {
         uint32_t* code = name == "--start" ? &pack->startPlacement : &pack->endPlacement;
         if (!ParsePlacement(value, code)) {
-            *error = "unknown cell '" + value + "' for " + name + " (use " + PlacementNamesText() +
+            *error = "unknown cell '" + value + "' for " + name + " (use " + PlacementNamesText(false) +
                      ", or the number of one)";
             return false;
         }

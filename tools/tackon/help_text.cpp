@@ -41,6 +41,20 @@ std::string CellsText() {
     return InOptionColumn(words + "; both default to " + ReelboxPackCellName(REELBOX_PACK_RANDOM_CELL));
 }
 
+// The charsets from the packing core's table, in the order they are tried.
+std::string CharsetsText() {
+    std::string words = "the caption font's charset. Without it the first that holds the whole caption, "
+                        "in this order:";
+    for (int i = 0; i < ReelboxPackCharsetCount(); ++i) {
+        std::string name = ReelboxPackCharsetName(ReelboxPackCharsetAt(i));
+        for (char& c : name)
+            c = c == ' ' ? '\t' : c;
+        words += std::string(i ? ", " : " ") + name + "\t" + std::to_string(ReelboxPackCharsetAt(i));
+    }
+    return InOptionColumn(words + "; East Asian text goes by script (kana Japanese, hangul Korean, "
+                                  "Han Simplified, then Traditional Chinese).");
+}
+
 const char* HelpTemplate() {
     return
         "tackon: packs an animated show onto the Reelbox player.\n"
@@ -87,21 +101,14 @@ const char* HelpTemplate() {
         "                       dropped, a final newline is kept); not together with\n"
         "                       --caption\n"
         "  --charset NAME|NUMBER\n"
-        "                       the caption font's charset. Without it the first that holds\n"
-        "                       the whole caption: Western 1252 (0), Central European 1250\n"
-        "                       (238), Cyrillic 1251 (204), Greek 1253 (161), Turkish 1254\n"
-        "                       (162), Baltic 1257 (186), Hebrew 1255 (177), Arabic 1256\n"
-        "                       (178), Vietnamese 1258 (163), Thai 874 (222); East Asian\n"
-        "                       text by script: kana Japanese 932 (128), hangul Korean 949\n"
-        "                       (129), Han Simplified Chinese 936 (134), then Traditional\n"
-        "                       Chinese 950 (136). NAME is one of ansi, easteurope, russian,\n"
-        "                       greek, turkish, baltic, hebrew, arabic, vietnamese, thai,\n"
-        "                       shiftjis, hangul, gb2312, chinesebig5, or a code page\n"
-        "                       (1251, cp1251). Text no one code page holds is refused,\n"
-        "                       naming the first character that does not fit. Hebrew,\n"
-        "                       Arabic and Thai captions are converted and stored, but how\n"
-        "                       the player draws them (right-to-left order included) is not\n"
-        "                       proven.\n"
+        "@CHARSETS@"
+        "                       NAME is one of ansi, easteurope, russian, greek, turkish,\n"
+        "                       baltic, hebrew, arabic, vietnamese, thai, shiftjis, hangul,\n"
+        "                       gb2312, chinesebig5, or a code page (1251, cp1251). Text no\n"
+        "                       one code page holds is refused, naming the first character\n"
+        "                       that does not fit. Hebrew, Arabic and Thai captions are\n"
+        "                       converted and stored, but how the player draws them\n"
+        "                       (right-to-left order included) is not proven.\n"
         "  --caption-style S    text: the caption is stored in a code page and the player\n"
         "                       draws it with the receiver's fonts, at the message's top\n"
         "                       left; picture: tackon draws it into the message picture\n"
@@ -201,8 +208,10 @@ const char* HelpTemplate() {
 const char* HelpText() {
     static const std::string text = [] {
         std::string help = HelpTemplate();
-        const std::string mark = "@CELLS@";
-        return help.replace(help.find(mark), mark.size(), CellsText());
+        for (const auto& [mark, text] : {std::make_pair(std::string("@CELLS@"), CellsText()),
+                                          std::make_pair(std::string("@CHARSETS@"), CharsetsText())})
+            help.replace(help.find(mark), mark.size(), text);
+        return help;
     }();
     return text.c_str();
 }

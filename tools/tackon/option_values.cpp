@@ -70,10 +70,19 @@ const char* PlacementName(uint32_t code) {
     return *name ? name : nullptr;
 }
 
-std::string PlacementNamesText() {
+bool OnScreenGrid(uint32_t code) {
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            if (uint32_t(ReelboxPackCellAt(row, column)) == code)
+                return true;
+    return false;
+}
+
+std::string PlacementNamesText(bool gridOnly) {
     std::string text;
     for (int cell = 0; cell < ReelboxPackCellCount(); ++cell)
-        text += (cell ? ", " : "") + std::string(ReelboxPackCellName(cell));
+        if (!gridOnly || OnScreenGrid(uint32_t(cell)))
+            text += (text.empty() ? "" : ", ") + std::string(ReelboxPackCellName(cell));
     return text;
 }
 

@@ -20,7 +20,10 @@ extern const char kDefaultFontFace[];                     // "Arial"
 // A cell name (centre, top-left, ..., random) or its number, from the packing core's table.
 bool ParsePlacement(const std::string& text, uint32_t* code);
 const char* PlacementName(uint32_t code);   // "centre" ... "random", or null for no cell
-std::string PlacementNamesText();           // "centre, top-left, ..., random"
+// True for the nine cells of the screen grid (the places a caption can take), not random.
+bool OnScreenGrid(uint32_t code);
+// "centre, top-left, ..., random"; without random (the cells off the grid) when gridOnly.
+std::string PlacementNamesText(bool gridOnly);
 
 FontRecord DefaultFontRecord();
 // "Face,height[,bold][,italic]"; false with *error naming the problem.

@@ -77,6 +77,12 @@ void ReleaseLoadedList() {
     PlayCursor = nullptr;
 }
 
+// A whole number from lo to hi, drawn with the browser's random numbers (the player draws
+// its random cells with rand()).
+int DrawInRange(int lo, int hi) {
+    return lo + int(emscripten_random() * float(hi - lo + 1)) % (hi - lo + 1);
+}
+
 }  // namespace
 
 extern "C" {
@@ -254,7 +260,8 @@ EMSCRIPTEN_KEEPALIVE int WebSlideCorners(int startCode, int endCode, int screenW
 // Reads the package of a show (its payloads, caption and trailer; a player before them is
 // allowed). Answers 1 when the player would play it, with out[0..19]: offset and size of
 // the animation, message, logo and sound (offset -1 when absent); 1 when the sound is WAV;
-// the caption's offset and length; its colour 0xRRGGBB; the start and end cells; 1 for the
+// the caption's offset and length; its colour 0xRRGGBB; the start and end cells (a random
+// one drawn here, as the player draws it when it starts); 1 for the
 // About dialog; the font's height, weight, italic flag and charset; the face name's offset.
 EMSCRIPTEN_KEEPALIVE int WebShowRead(const uint8_t* package, int size, int32_t* out) {
     if (size < int(kTrailerSize))
@@ -276,7 +283,8 @@ EMSCRIPTEN_KEEPALIVE int WebShowRead(const uint8_t* package, int size, int32_t* 
     const int32_t values[] = {
         trailer.sound.type == kSoundTypeWave, int32_t(payloads.captionOffset),
         int32_t(payloads.captionCopyLength), int32_t((c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF)),
-        int32_t(trailer.startPlacement), int32_t(trailer.endPlacement), trailer.showAbout == 1,
+        int32_t(ResolvePlacement(trailer.startPlacement, DrawInRange)),
+        int32_t(ResolvePlacement(trailer.endPlacement, DrawInRange)), trailer.showAbout == 1,
         font.height, font.weight, font.italic != 0, font.charSet,
         int32_t(size - kTrailerSize + kOffsetCaptionFont + kFontRecordSize - kFaceNameSize)};
     for (int i = 0; i < 12; ++i)

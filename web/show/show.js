@@ -7,7 +7,6 @@
 'use strict';
 
 (() => {
-  const RANDOM_CELL = 9;
   const SLIDE_STEP_MS = 50;    // the player's wait after each slide pass
   const ARRIVAL_MS = 100;      // and after the last one
   const ZOOM_STEP_MS = 110;    // one message zoom step with its paint
@@ -361,9 +360,8 @@
       backdropPicture.src = data.picture;
       await backdropPicture.decode();
     }
-    const cell = (code) => (code === RANDOM_CELL ? Math.floor(Math.random() * 9) : code);
-    startCell = cell(show.start);
-    endCell = cell(show.end);
+    startCell = show.start;   // random cells are drawn by the core
+    endCell = show.end;
     prepareCaption();
     prepareMessage();
     measureScreen();
