@@ -37,8 +37,13 @@ if [ $status -eq 0 ]; then
     stage "soak tests (Wine)" tests windows soak || status=1
   else
     stage "native unit and fuzz tests" tests native native || status=1
-    stage "end-to-end tests" tests native e2e || status=1
-    stage "windows tests (Wine)" tests windows windows || status=1
+    # The end-to-end and the Windows-side tests share one test environment, started once
+    # here (their test_env fixtures then use it): ctest would start and stop one per tree.
+    "${in_time_namespace[@]}" "$ROOT/scripts/test-env.sh" run "$BUILD/native" "$BUILD/env" -- \
+      bash -c 'cd "$1" && source scripts/stage.sh; status=0
+               stage "end-to-end tests" ctest --preset e2e --test-dir "$2/native" || status=1
+               stage "windows tests (Wine)" ctest --preset windows --test-dir "$2/windows" || status=1
+               exit $status' wine-tests "$ROOT" "$BUILD" || status=1
   fi
 fi
 
