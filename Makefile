@@ -36,7 +36,7 @@ bench: deps
 	scripts/build.sh && cmake --build build/native --target reelbox_bench -j 2 && build/native/bench/reelbox_bench
 
 web: deps
-	@[ -f "$(PLAYER)" ] || scripts/build.sh
+	@[ -f "$(PLAYER)" ] || scripts/build.sh windows:reelbox
 	REELBOX_PLAYER="$(PLAYER)" scripts/build-web.sh out/web
 
 # What the page is built from: it is rebuilt only when one of these is newer than the page.

@@ -4,14 +4,14 @@
 # players taking turns so that the machine's load falls on both alike. Prints each round and
 # the medians. Run inside the test environment:
 #   scripts/test-env.sh run build/native build/env -- bench/startup-compare.sh [ROUNDS]
-# The players default to the development build (reelbox_debug.exe, the tree's build type) and
-# the shipped reelbox.exe; OLD_PLAYER and NEW_PLAYER name others.
+# OLD_PLAYER names the player to compare with (another tree's build/windows/src/app/reelbox.exe,
+# or build/windows-debug's); NEW_PLAYER defaults to this tree's reelbox.exe.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 NATIVE="${NATIVE:-$ROOT/build/native}"
 WINDOWS="${WINDOWS:-$ROOT/build/windows}"
 rounds="${1:-5}"
-old="${OLD_PLAYER:-$WINDOWS/src/app/reelbox_debug.exe}"
+old="${OLD_PLAYER:?OLD_PLAYER must name the player to compare with}"
 new="${NEW_PLAYER:-$WINDOWS/src/app/reelbox.exe}"
 test_program="$NATIVE/tests/e2e/show_e2e_test"
 results="$(mktemp)"

@@ -1,6 +1,7 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (posix thread model, which
 # GoogleTest needs). Programs link the C and C++ runtimes statically so that they need no
-# DLL beyond Windows' own; ctest runs them under Wine through wine-run.sh.
+# DLL beyond Windows' own; ctest runs them under Wine through wine-run.sh (in the test
+# environment: CMakeLists.txt).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

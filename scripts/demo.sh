@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# make demo: builds everything, makes a sample show from assets generated here and plays it
-# under Wine, recording the screen and the sound. The show slides its animation (a GIF with
-# transparency and several disposal methods) from the top-left to the bottom-right cell over
-# a calm generated desktop, plays a WAV tune, zooms in its message with a caption, and ends in
-# the About dialog with a looping logo. Saved under out/demo/:
+# make demo: builds the player and tackon, makes a sample show from assets generated here
+# and plays it under Wine, recording the screen and the sound. The show slides its animation
+# (a GIF with transparency and several disposal methods) from the top-left to the
+# bottom-right cell over a calm generated desktop, plays a WAV tune, zooms in its message with
+# a caption, and ends in the About dialog with a looping logo. Saved under out/demo/:
 #   run.mp4    the run with its sound (H.264 and AAC)
 #   run.gif    the run as an animated GIF (half size, no sound)
 #   frames/    screenshots of the run (half size, four a second)
@@ -22,7 +22,8 @@ TACKON="$BUILD/native/tools/tackon/tackon"
 convert=/usr/bin/convert
 say() { echo "demo: $*"; }
 
-"$ROOT/scripts/build.sh"
+# Only what the demo plays: the player, tackon and the painter of the private desktop.
+"$ROOT/scripts/build.sh" windows:reelbox native:tackon,reelbox_desktop_pattern
 
 recorder=""
 show=""

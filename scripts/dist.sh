@@ -35,10 +35,12 @@ mkdir -p "$WORK/source" "$OUT"
 git -C "$ROOT" archive --format=tar "$commit" | tar -x -C "$WORK/source"
 SRC="$WORK/source"
 
-cmake -S "$SRC" -B "$WORK/windows" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$SRC/cmake/mingw-w64-x86_64.cmake" >/dev/null
+# The presets' Release configuration is what ships (CMakeLists.txt).
+(cd "$SRC" && cmake --preset windows -B "$WORK/windows" -DREELBOX_NATIVE_BUILD="$WORK/native" \
+  -DREELBOX_TEST_ENV="$WORK/env" >/dev/null)
 cmake --build "$WORK/windows" -j "$JOBS" --target reelbox tackon
-cmake -S "$SRC" -B "$WORK/native" -DCMAKE_BUILD_TYPE=Release -DREELBOX_PREFER_STATIC_LIBS=ON >/dev/null
+(cd "$SRC" && cmake --preset native -B "$WORK/native" -DREELBOX_PREFER_STATIC_LIBS=ON \
+  -DREELBOX_WINDOWS_BUILD="$WORK/windows" -DREELBOX_TEST_ENV="$WORK/env" >/dev/null)
 cmake --build "$WORK/native" -j "$JOBS" --target tackon
 
 version=$(sed -n 's/^#define REELBOX_VERSION "\(.*\)"$/\1/p' "$WORK/windows/generated/reelbox_version.h")

@@ -1,17 +1,26 @@
 #!/bin/sh
-# Prints the dependency graph between the source folders (src/<module>, tools/<tool>), read
-# from the #include lines: one "from -> to" line per pair, then whether the graph has a
-# cycle. Exit status 1 when it has one.
+# Checks the dependencies between the source folders (src/<module>, tools/<tool>, web/core),
+# read from the #include lines, against the module graph in README.md ("Layout"): the lines
+# below its "module graph" marker name each folder and the folders it uses, top layer first.
+# Prints the graph the code has, then fails (exit 1) when
+#   - the code uses a folder its README line does not name, or the README names one it
+#     does not use;
+#   - a folder is missing from the README's graph;
+#   - a README line names a folder on its own line or above it (the layers must point down,
+#     which also rules out cycles).
 #   scripts/module-graph.sh [repository root]
 set -eu
 root=${1:-$(dirname "$0")/..}
 cd "$root"
 
+folders=$( (ls -d src/*/ | sed 's#src/##; s#/$##'; ls -d tools/*/ | sed 's#/$##'; echo web/core) | sort)
 modules=$(ls -d src/*/ | sed 's#src/##; s#/$##')
-edges=$(
-    for file in $(find src tools -name '*.h' -o -name '*.cpp' | sort); do
-        from=$(echo "$file" | cut -d/ -f2)
-        case $file in tools/*) from=tools/$from ;; esac
+code_edges=$(
+    for file in $(find src tools web/core -name '*.h' -o -name '*.cpp' | sort); do
+        case $file in
+        src/*) from=$(echo "$file" | cut -d/ -f2) ;;
+        *) from=$(echo "$file" | cut -d/ -f1-2) ;;
+        esac
         sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^/"]*\)\/.*"/\1/p' "$file" |
             while read -r to; do
                 for m in $modules; do
@@ -22,13 +31,46 @@ edges=$(
             done
     done | sort -u
 )
-echo "$edges"
-if echo "$edges" | awk '{ print $1, $3 }' | tsort >/dev/null 2>/tmp/module-graph.$$; then
-    echo "no cycle"
-    rm -f /tmp/module-graph.$$
+echo "$code_edges"
+
+# The README's graph: "folder -> a, b (note), c; remark" lines in the indented block after the
+# marker, a line indented further continuing the one above; notes in brackets and anything
+# after a semicolon are for the reader.
+readme_lines=$(awk '/<!-- module graph/ { on = 1; next }
+                    on && seen && /^     +[^ ]/ { line = line " " $0; next }
+                    on && /^    [^ ]/ { if (seen) print line; line = substr($0, 5); seen = 1; next }
+                    on && seen { exit }
+                    END { if (seen) print line }' README.md |
+    sed 's/;.*//; s/([^)]*)//g; s/,/ /g; s/->/ /; s/[[:space:]][[:space:]]*/ /g; s/ $//')
+[ -n "$readme_lines" ] || { echo "README.md has no module graph after a '<!-- module graph' marker"; exit 1; }
+readme_edges=$(echo "$readme_lines" | awk '{ for (i = 2; i <= NF; i++) print $1 " -> " $i }' | sort -u)
+
+status=0
+problems=$(
+    echo "$readme_lines" | awk -v folders="$folders" '
+        { layer[$1] = NR; line[NR] = $0 }
+        END {
+            n = split(folders, f, "\n")
+            for (i = 1; i <= n; i++) if (!(f[i] in layer)) print "missing from the README graph: " f[i]
+            for (r = 1; r <= NR; r++) {
+                k = split(line[r], w, " ")
+                for (i = 2; i <= k; i++) {
+                    if (!(w[i] in layer)) print "not a line of the README graph: " w[i] " (used by " w[1] ")"
+                    else if (layer[w[i]] <= r) print "points up or sideways: " w[1] " -> " w[i]
+                }
+            }
+        }'
+    echo "$code_edges" | grep -v '^$' | while read -r edge; do
+        echo "$readme_edges" | grep -qxF "$edge" || echo "in the code, not in the README graph: $edge"
+    done
+    echo "$readme_edges" | while read -r edge; do
+        echo "$code_edges" | grep -qxF "$edge" || echo "in the README graph, not in the code: $edge"
+    done
+)
+if [ -n "$problems" ]; then
+    echo "$problems"
+    status=1
 else
-    echo "cycle:"
-    sed -n 's/^tsort: //p' /tmp/module-graph.$$ | grep -v 'input contains a loop' | sed 's/^/  /'
-    rm -f /tmp/module-graph.$$
-    exit 1
+    echo "the code's graph is the README's, every folder above the folders it uses"
 fi
+exit $status

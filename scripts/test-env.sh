@@ -11,6 +11,11 @@
 #   scripts/test-env.sh run NATIVE_BUILD_DIR ENV_DIR -- CMD ARGS...
 #       start, CMD with env.sh's environment, stop (also on failure and Ctrl-C); exits with
 #       CMD's status.
+#   scripts/test-env.sh fixture-start NATIVE_BUILD_DIR ENV_DIR
+#   scripts/test-env.sh fixture-stop ENV_DIR
+#       ctest's test_env fixture (cmake/TestEnvironment.cmake): start and stop, unless ctest
+#       itself runs inside an environment (under `run`, which sets REELBOX_WINE_TEMP); the
+#       tests then use that one.
 #
 # ENV_DIR holds the prefix (wineprefix/, reused once wineprefix/.reelbox-ready exists), a
 # private HOME (home/), the PulseAudio runtime folder (runtime/, mode 700) and the logs of
@@ -29,7 +34,7 @@ elapsed() { # start_ms -> "1.234 s"
     printf '%d.%03d s' $((ms / 1000)) $((ms % 1000))
 }
 usage() {
-    sed -n '7,14p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '7,19p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
 }
 
@@ -258,7 +263,7 @@ do_stop() {
         stop_pid "$pid" Xvfb
         say "Xvfb (pid $pid) ended in $(elapsed "$t1")"
     fi
-    rm -f "$ENV_DIR/pids" "$ENV_DIR/xvfb.ready"
+    rm -f "$ENV_DIR/pids" "$ENV_DIR/xvfb.ready" "$ENV_DIR/env.sh"
     say "stopped in $(elapsed "$t0")"
 }
 
@@ -277,6 +282,20 @@ stop)
     [ $# -eq 2 ] || usage
     set_env_dir "$2"
     do_stop
+    ;;
+fixture-start | fixture-stop)
+    if [ -n "${REELBOX_WINE_TEMP:-}" ]; then
+        say "the tests use the environment they run in (DISPLAY=${DISPLAY:-})"
+        exit 0
+    fi
+    if [ "$command" = fixture-start ]; then
+        [ $# -eq 3 ] || usage
+        do_start "$2" "$3"
+    else
+        [ $# -eq 2 ] || usage
+        set_env_dir "$2"
+        do_stop
+    fi
     ;;
 run)
     [ $# -ge 5 ] && [ "$4" = "--" ] || usage

@@ -121,11 +121,10 @@ TEST_F(AboutDialogShow, EscapeOpensTheDialogAtTheEndCellSizedForTheLogoInASunken
 }
 
 TEST_F(AboutDialogShow, AClickOnTheFinishedMessageWindowOpensTheDialog) {
-    // The test message comes from the show tests' fixture program.
+    // The show tests' message, written by the probe.
     const std::string message = OutputPath("message.emf");
     std::remove(message.c_str());
-    WineProcess* maker = Start(WindowsBuildPath("tests/e2e/show_fixtures/show_fixture.exe"),
-                               {"emf", WindowsPath(message)});
+    WineProcess* maker = Start(Probe(), {"emf", WindowsPath(message)});
     ASSERT_TRUE(Ends(maker, 20000));
     ASSERT_TRUE(FileExists(message)) << message;
 
@@ -137,7 +136,7 @@ TEST_F(AboutDialogShow, AClickOnTheFinishedMessageWindowOpensTheDialog) {
     ASSERT_TRUE(Within(10000, "the message window at the end cell", [&] {
         return FindWindowsByRect(1024 - side, 768 - side, side, side).size() == 1;
     }));
-    // The zoom is done when the last step's picture is on the screen: show_fixture.exe's
+    // The zoom is done when the last step's picture is on the screen: the probe's
     // message card (0x2060A0) in the corner and its mark (0xF08010) at (337, 337).
     ASSERT_TRUE(Within(5000, "the zoom finished", [&] {
         std::vector<uint32_t> corner = ReadScreen(1024 - side + 5, 768 - side + 5, 1, 1);

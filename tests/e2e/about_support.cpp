@@ -12,9 +12,6 @@
 #include "gif_writer.h"
 #include "package/package_layout.h"
 
-#ifndef REELBOX_TACKON
-#error "REELBOX_TACKON names the native tackon program (set by the build)"
-#endif
 
 namespace e2e {
 
@@ -23,34 +20,6 @@ namespace {
 const char kAppPathsKey[] =
     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
 
-// Runs a program to its end with its output in *output; answers its exit status.
-int RunProgram(const std::vector<std::string>& args, std::string* output = nullptr) {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0) return -1;
-    pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        dup2(pipeEnds[1], 1);
-        dup2(pipeEnds[1], 2);
-        close(pipeEnds[0]);
-        close(pipeEnds[1]);
-        std::vector<char*> argv;
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    close(pipeEnds[1]);
-    std::string text;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0) text.append(buffer, size_t(got));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (output) *output = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 bool WriteBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -143,12 +112,9 @@ std::string AboutShowTest::MakePackage(const std::vector<std::string>& options) 
     EXPECT_TRUE(WriteBytes(animation, Bytes(gif.begin(), gif.end())));
     const std::string package = OutputPath("show" + std::to_string(++made) + ".exe");
     std::remove(package.c_str());
-    std::vector<std::string> args = {REELBOX_TACKON, "--player", WindowsBuildPath("src/app/reelbox.exe"),
-                                     "--animation", animation, "-o", package};
+    std::vector<std::string> args = {"--animation", animation, "-o", package};
     args.insert(args.end(), options.begin(), options.end());
-    std::string output;
-    const int status = RunProgram(args, &output);
-    EXPECT_EQ(0, status) << "tackon failed:\n" << output;
+    EXPECT_TRUE(Tackon(args));
     return package;
 }
 

@@ -23,10 +23,6 @@
 #include "e2e_harness.h"
 #include "gif_writer.h"
 
-#ifndef REELBOX_TACKON
-#define REELBOX_TACKON ""
-#endif
-
 namespace e2e {
 namespace {
 
@@ -66,8 +62,6 @@ protected:
     void SetUp() override {
         E2eTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        player_ = WindowsBuildPath("src/app/reelbox.exe");
-        ASSERT_TRUE(FileExists(player_)) << player_ << " is missing: build the MinGW tree";
         gif_ = OutputPath("animation.gif");
         ASSERT_TRUE(WriteFileBytes(gif_, StillGif()));
     }
@@ -81,8 +75,13 @@ protected:
         return output;
     }
 
-    std::string PackArgs(const std::string& show) const {
-        return " --animation '" + gif_ + "' --start centre --end centre -o '" + show + "'";
+    // Packs the still animation (centre to centre) with the message options.
+    ::testing::AssertionResult Pack(std::vector<std::string> options, const std::string& show,
+                                    std::string* printed = nullptr) {
+        for (const char* more : {"--animation", "", "--start", "centre", "--end", "centre", "-o"})
+            options.push_back(*more ? more : gif_);
+        options.push_back(show);
+        return Tackon(options, printed);
     }
 
     // The square once it has stopped changing for 300 ms and `ready` holds for it.
@@ -175,7 +174,7 @@ protected:
         EXPECT_LE(offShare, kOffShareTolerance);
     }
 
-    std::string player_, gif_;
+    std::string gif_;
 };
 
 TEST_F(EverydayMessageTest, PhotoPngPackedByTackonFillsTheZoomedSquare) {
@@ -183,8 +182,7 @@ TEST_F(EverydayMessageTest, PhotoPngPackedByTackonFillsTheZoomedSquare) {
     std::string photo = OutputPath("photo.png");
     Run("convert -seed 7 -size 400x267 plasma:orange-navy -resize 1600x1067! '" + photo + "'");
     std::string show = OutputPath("show.exe");
-    Run(std::string("'") + REELBOX_TACKON + "' --player '" + player_ + "' --message-image '" + photo + "'" +
-        PackArgs(show));
+    ASSERT_TRUE(Pack({"--message-image", photo}, show));
     ExpectPictureShown(photo, show);
 }
 
@@ -201,7 +199,7 @@ TEST_F(EverydayMessageTest, JpegPackedByTackonExeFillsTheZoomedSquare) {
     ASSERT_TRUE(WriteFileBytes(photo, jpeg));
     std::string show = OutputPath("show.exe");
     WineProcess* tackon = Start(WindowsBuildPath("tools/tackon/tackon.exe"),
-                                {"--player", WindowsPath(player_), "--message-image", WindowsPath(photo),
+                                {"--player", WindowsPath(Player()), "--message-image", WindowsPath(photo),
                                  "--message-background", "#FFFFFF", "--animation", WindowsPath(gif_),
                                  "--start", "centre", "--end", "centre", "-o", WindowsPath(show)});
     ASSERT_TRUE(Ends(tackon, 30000));
@@ -239,9 +237,9 @@ bool HasInk(const std::vector<uint32_t>& square) {
 TEST_P(CaptionTest, CaptionOnAColourCardDrawsWhatDrawTextWDraws) {
     const CaptionCase& caption = GetParam();
     std::string show = OutputPath("show.exe");
-    Run(std::string("'") + REELBOX_TACKON + "' --player '" + player_ + "' --message-colour '#FFF0D8'" +
-        " --caption '" + caption.utf8 + "' --font '" + kFace + "," + std::to_string(kFontHeight) +
-        "' --colour '#802040'" + PackArgs(show));
+    ASSERT_TRUE(Pack({"--message-colour", "#FFF0D8", "--caption", caption.utf8, "--font",
+                      kFace + ("," + std::to_string(kFontHeight)), "--colour", "#802040"},
+                     show));
     std::string package;
     ASSERT_TRUE(ReadFileBytes(show, &package));
     FontRecord font;
@@ -310,9 +308,10 @@ int DarkCount(const std::vector<uint32_t>& square) {
 TEST_F(EverydayMessageTest, PictureCaptionsShowEmojiPlaceOutlineAndRightToLeftOrder) {
     // White on a white card, at the bottom centre: the emoji in colour, the text in its outline.
     std::string show = OutputPath("show.exe");
-    const std::string packed = Run(std::string("'") + REELBOX_TACKON + "' --player '" + player_ +
-                                   "' --message-colour '#FFFFFF' --colour '#FFFFFF' --font 'DejaVu Sans,-40'"
-                                   " --caption-position bottom-centre --caption 'Hi \xF0\x9F\x8E\x82'" + PackArgs(show));
+    std::string packed;
+    ASSERT_TRUE(Pack({"--message-colour", "#FFFFFF", "--colour", "#FFFFFF", "--font", "DejaVu Sans,-40",
+                      "--caption-position", "bottom-centre", "--caption", "Hi \xF0\x9F\x8E\x82"},
+                     show, &packed));
     EXPECT_NE(packed.find("warning: caption: its colour #FFFFFF stands out little"), std::string::npos) << packed;
     std::vector<uint32_t> seen = FinishedMessage(show, [](const std::vector<uint32_t>& now) { return DarkCount(now) > 100; });
     ASSERT_EQ(seen.size(), size_t(kSide) * kSide);
@@ -342,8 +341,9 @@ TEST_F(EverydayMessageTest, PictureCaptionsShowEmojiPlaceOutlineAndRightToLeftOr
 
     // Hebrew runs right to left: the first ink from the left is the "!", a narrow mark whose
     // dot stands apart from its stroke.
-    Run(std::string("'") + REELBOX_TACKON + "' --player '" + player_ + "' --message-colour '#FFFFFF'" +
-        " --font 'DejaVu Sans,-80' --caption '\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D!'" + PackArgs(show));
+    ASSERT_TRUE(Pack({"--message-colour", "#FFFFFF", "--font", "DejaVu Sans,-80", "--caption",
+                      "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D!"},
+                     show));
     seen = FinishedMessage(show, [](const std::vector<uint32_t>& now) { return DarkCount(now) > 100; });
     ASSERT_EQ(seen.size(), size_t(kSide) * kSide);
     auto columnInk = [&](int x, int* first, int* last, bool* gap) {

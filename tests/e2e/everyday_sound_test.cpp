@@ -9,10 +9,6 @@
 #include "gif_writer.h"
 #include "sound_recorder.h"
 
-#ifndef REELBOX_TACKON
-#define REELBOX_TACKON ""
-#endif
-
 namespace e2e {
 namespace {
 
@@ -30,8 +26,6 @@ class EverydaySoundTest : public E2eTest, public ::testing::WithParamInterface<c
 
 TEST_P(EverydaySoundTest, CompressedSoundIsHeardWhileTheShowRuns) {
     const std::string format = GetParam();
-    const std::string player = WindowsBuildPath("src/app/reelbox.exe");
-    ASSERT_TRUE(FileExists(player)) << player << " is missing: build the MinGW tree";
     // A 440 Hz tone of 3 s at half of full scale, encoded by ffmpeg.
     const std::string sound = OutputPath("tone." + format);
     const std::string codec = format == "mp3" ? "libmp3lame" : "libvorbis";
@@ -50,9 +44,8 @@ TEST_P(EverydaySoundTest, CompressedSoundIsHeardWhileTheShowRuns) {
     gif.push_back(0x3B);
     const std::string gifPath = OutputPath("animation.gif"), show = OutputPath("show.exe");
     ASSERT_TRUE(WriteFileBytes(gifPath, std::string(gif.begin(), gif.end())));
-    command = std::string("'") + REELBOX_TACKON + "' --player '" + player + "' --animation '" + gifPath +
-              "' --sound '" + sound + "' --start centre --end centre -o '" + show + "' >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    ASSERT_TRUE(Tackon({"--animation", gifPath, "--sound", sound, "--start", "centre", "--end",
+                        "centre", "-o", show}));
     std::string package;
     ASSERT_TRUE(ReadFileBytes(show, &package));
     PackageTrailerRecord trailer;

@@ -19,6 +19,10 @@ std::string SuiteGifs() {
     return std::string(REELBOX_GIF_SUITE) + "/gifs";
 }
 
+// Without the suite one case stands in for it and is skipped, saying why, so that ctest
+// counts and names what did not run.
+const char kNoSuite[] = "suite_not_found";
+
 std::vector<std::string> SuiteNames() {
     std::vector<std::string> names;
     if (DIR* dir = opendir(SuiteGifs().c_str())) {
@@ -30,6 +34,7 @@ std::vector<std::string> SuiteNames() {
         closedir(dir);
     }
     std::sort(names.begin(), names.end());
+    if (names.empty()) names.push_back(kNoSuite);
     return names;
 }
 
@@ -95,6 +100,9 @@ class GifSuiteTest : public ShowTest, public ::testing::WithParamInterface<std::
 
 TEST_P(GifSuiteTest, EveryFrameReachesTheScreenAsExpected) {
     const std::string name = GetParam();
+    if (name == kNoSuite)
+        GTEST_SKIP() << "the shared GIF suite is not at " << SuiteGifs()
+                     << " (../shared beside the checkout, or REELBOX_GIF_SUITE)";
     std::string original;
     ASSERT_TRUE(ReadFileBytes(SuiteGifs() + "/" + name + ".gif", &original));
     Bytes gif = WithDelays(Bytes(original.begin(), original.end()), kSuiteDelay);
@@ -150,7 +158,6 @@ TEST_P(GifSuiteTest, EveryFrameReachesTheScreenAsExpected) {
 
 INSTANTIATE_TEST_SUITE_P(Suite, GifSuiteTest, ::testing::ValuesIn(SuiteNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(GifSuiteTest);
 
 }  // namespace
 }  // namespace e2e

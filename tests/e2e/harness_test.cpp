@@ -9,10 +9,7 @@
 namespace e2e {
 namespace {
 
-class HarnessTest : public E2eTest {
-protected:
-    std::string Probe() { return WindowsBuildPath("tests/e2e/fixtures/e2e_probe.exe"); }
-};
+class HarnessTest : public E2eTest {};
 
 // Counts the pixels of a screen rectangle that differ from the known desktop pattern.
 int PatternMismatches(int x, int y, int width, int height) {

@@ -50,7 +50,7 @@ TEST_F(ShowFocusTest, AnotherActiveWindowHidesTheAnimationForASecondAndItReturns
     // animation, so a fresh capture shows its colour through the transparent pixels.
     const int fx = 380, fy = 280, fw = 150, fh = 120;
     const uint32_t fill = 0x33CC99;
-    WineProcess* other = Start(Fixture(), {"window", std::to_string(fx), std::to_string(fy),
+    WineProcess* other = Start(Probe(), {"window", std::to_string(fx), std::to_string(fy),
                                            std::to_string(fw), std::to_string(fh), "33CC99", "2000"});
     int64_t started = NowMs();
     ASSERT_TRUE(Within(8000, "the animation window hidden",
@@ -115,7 +115,7 @@ TEST_F(ShowFocusTest, FinishedMessageHidesForASecondAndIsDrawnAgainWithItsCaptio
     ASSERT_TRUE(Within(5000, "the message window holding the keyboard",
                        [&] { return FocusedWindow() == messageWindow; }));
 
-    WineProcess* other = Start(Fixture(), {"window", "250", "150", "200", "150", "33CC99", "2000"});
+    WineProcess* other = Start(Probe(), {"window", "250", "150", "200", "150", "33CC99", "2000"});
     ASSERT_TRUE(Within(8000, "the message window hidden",
                        [&] { return FindWindowsByRect(mx, my, kMessageSide, kMessageSide).empty(); }));
     int64_t hidden = NowMs();

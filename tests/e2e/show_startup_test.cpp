@@ -35,10 +35,10 @@ protected:
         return seen < 0 ? -1 : seen - show->startedMs;
     }
 
-    // The same for show_fixture.exe's plain window of one colour.
+    // The same for the probe's plain window of one colour.
     int64_t EmptyWindowStartUp() {
         const int x = 452, y = 344, width = 120, height = 80;
-        WineProcess* window = Start(Fixture(), {"window", std::to_string(x), std::to_string(y),
+        WineProcess* window = Start(Probe(), {"window", std::to_string(x), std::to_string(y),
                                                 std::to_string(width), std::to_string(height),
                                                 "123456", "300"});
         int64_t seen = -1;
@@ -76,7 +76,7 @@ TEST_F(ShowStartupTest, FirstFrameOnTheScreenBesideAnEmptyWindow) {
     int64_t smallShow = ShowStartUp(small, 120, 80, "small.gif");
     int64_t longShow = ShowStartUp(long_, 200, 150, "long.gif");
     int64_t emptyAgain = EmptyWindowStartUp();
-    std::printf("[ start-up ] empty window (show_fixture.exe): %lld ms, again %lld ms\n",
+    std::printf("[ start-up ] empty window (e2e_probe.exe): %lld ms, again %lld ms\n",
                 (long long)emptyFirst, (long long)emptyAgain);
     std::printf("[ start-up ] small show, 1 frame 120x80, %zu-byte GIF: first frame after "
                 "%lld ms\n",

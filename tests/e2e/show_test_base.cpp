@@ -13,9 +13,9 @@ std::string ShowTest::WriteAnimation(const Bytes& gif, const std::string& name) 
 std::string ShowTest::WriteMessage() {
     std::string path = OutputPath("message.emf");
     std::remove(path.c_str());
-    WineProcess* maker = Start(Fixture(), {"emf", WindowsPath(path)});
+    WineProcess* maker = Start(Probe(), {"emf", WindowsPath(path)});
     if (!Ends(maker, 20000) || maker->exitCode != 0 || !FileExists(path))
-        ADD_FAILURE() << "show_fixture.exe could not write the test message " << path;
+        ADD_FAILURE() << "e2e_probe.exe could not write the test message " << path;
     return path;
 }
 

@@ -1,5 +1,5 @@
 // The fixture the show's end-to-end tests share: packs a show from a test animation (and
-// optionally the test message made by show_fixture.exe), starts it under Wine, and waits
+// optionally the test message made by e2e_probe.exe), starts it under Wine, and waits
 // for the player's windows by geometry.
 #pragma once
 
@@ -14,23 +14,16 @@ constexpr int kScreenWidth = 1024;
 constexpr int kScreenHeight = 768;
 constexpr int kMessageSide = kScreenHeight / 2;   // 384
 
-// Colours of the test message (show_fixture.exe emf) and of its caption.
+// Colours of the test message (e2e_probe.exe emf) and of its caption.
 constexpr uint32_t kCardColour = 0x2060A0;
 constexpr uint32_t kMarkColour = 0xF08010;
 constexpr uint32_t kCaptionColour = 0xFF00FF;
 
 class ShowTest : public E2eTest {
 protected:
-    // The shipped player; REELBOX_E2E_PLAYER names another (bench/startup-compare.sh).
-    std::string Player() const {
-        const char* other = std::getenv("REELBOX_E2E_PLAYER");
-        return other && *other ? other : WindowsBuildPath("src/app/reelbox.exe");
-    }
-    std::string Fixture() const { return WindowsBuildPath("tests/e2e/show_fixtures/show_fixture.exe"); }
-
     // Writes the animation into the test's folder; answers its path.
     std::string WriteAnimation(const Bytes& gif, const std::string& name = "animation.gif");
-    // The test message, written by show_fixture.exe into the test's folder.
+    // The test message, written by e2e_probe.exe into the test's folder.
     std::string WriteMessage();
     // Packs the show and starts it; null (with a failure) when it cannot.
     WineProcess* StartShow(const ShowPackage& package);

@@ -38,8 +38,7 @@ TEST_F(ShowUnicodePathTest, ShowInAFolderNamedInCyrillicWithAnEmojiPlaysAndLeave
     std::string error;
     ASSERT_TRUE(PackShow(Player(), package, show, &error)) << error;
 
-    WineProcess* runner = Start(WindowsBuildPath("tests/e2e/fixtures/e2e_probe.exe"),
-                                {"with-temp", WindowsPath(tempFolder), WindowsPath(show)});
+    WineProcess* runner = Start(Probe(), {"with-temp", WindowsPath(tempFolder), WindowsPath(show)});
     ASSERT_TRUE(ScreenShows(kLeft, kTop, ModelFrames(gif, DesktopPiece(kLeft, kTop, kWidth, kHeight))[0],
                             15000));
     EXPECT_EQ(FolderEntryNames(tempFolder), (std::vector<std::string>{"Tempani0.gif", "Tempmsg0.emf"}));

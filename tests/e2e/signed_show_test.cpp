@@ -26,7 +26,7 @@ struct ToolRun {
     std::string out, err;
 };
 
-ToolRun Tackon(const std::vector<std::string>& args) {
+ToolRun TackonInProcess(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int status = RunTackon(args, out, err);
     return {status, out.str(), err.str()};
@@ -127,7 +127,7 @@ TEST_F(SignedShowTest, ShowSignedByTackonVerifiesPlaysAndFailsVerificationOnceCh
                              kPasswordVariable});
     std::remove(show.c_str());
     const std::vector<std::string> before = FolderNames();
-    ToolRun packed = Tackon(args);
+    ToolRun packed = TackonInProcess(args);
     ASSERT_EQ(0, packed.status) << packed.err;
     EXPECT_TRUE(Contains(packed.out, "code signature: signed by CN=Reelbox Test Signer; its SHA256 digest "
                                      "covers the whole file")) << packed.out;
@@ -154,23 +154,23 @@ TEST_F(SignedShowTest, ShowSignedByTackonVerifiesPlaysAndFailsVerificationOnceCh
     const std::string changed = OutputPath("changed.exe");
     ASSERT_TRUE(WriteFileBytes(changed, bytes));
     EXPECT_NE(0, Osslsigncode("verify -CAfile '" + Certificates("ca.pem") + "' -in '" + changed + "'"));
-    ToolRun check = Tackon({"--check", changed});
+    ToolRun check = TackonInProcess({"--check", changed});
     EXPECT_EQ(0, check.status) << check.out;
     EXPECT_TRUE(Contains(check.out, "warning: code signature: signed by CN=Reelbox Test Signer, but the file does "
                                     "not match its SHA256 digest")) << check.out;
 
     // Packing the signed show again drops its signature: the new show is plainly unsigned.
     const std::string repacked = OutputPath("repacked.exe");
-    ToolRun again = Tackon({"--player", show, "--replace", "--animation", animation_, "-o", repacked});
+    ToolRun again = TackonInProcess({"--player", show, "--replace", "--animation", animation_, "-o", repacked});
     ASSERT_EQ(0, again.status) << again.err;
-    ToolRun info = Tackon({"--info", repacked});
+    ToolRun info = TackonInProcess({"--info", repacked});
     EXPECT_EQ(0, info.status) << info.out;
     EXPECT_TRUE(Contains(info.out, "code signature: none")) << info.out;
 }
 
 TEST_F(SignedShowTest, ShowSignedByOsslsigncodeWithoutTackonsPaddingPlays) {
     const std::string plain = OutputPath("plain.exe");
-    ToolRun packed = Tackon(PackArgs(plain));
+    ToolRun packed = TackonInProcess(PackArgs(plain));
     ASSERT_EQ(0, packed.status) << packed.err;
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(plain, &bytes));
@@ -196,7 +196,7 @@ TEST_F(SignedShowTest, ShowSignedByOsslsigncodeWithoutTackonsPaddingPlays) {
     ASSERT_TRUE(ReadSecurityDirectory(reinterpret_cast<const uint8_t*>(signedBytes.data()), signedBytes.size(),
                                       &directory));
     EXPECT_EQ(bytes.size() + 5, directory.tableOffset) << "osslsigncode pads to a multiple of 8";
-    ToolRun info = Tackon({"--info", show});
+    ToolRun info = TackonInProcess({"--info", show});
     EXPECT_EQ(0, info.status) << info.out;
     EXPECT_TRUE(Contains(info.out, "digest covers the whole file")) << info.out;
 
@@ -212,7 +212,7 @@ TEST_F(SignedShowTest, FailedSigningLeavesNoFileBehind) {
     const std::vector<std::string> before = FolderNames();
 
     setenv(kPasswordVariable, "wrong", 1);
-    ToolRun wrong = Tackon(args);
+    ToolRun wrong = TackonInProcess(args);
     EXPECT_EQ(1, wrong.status);
     EXPECT_TRUE(Contains(wrong.err, "osslsigncode could not sign the show")) << wrong.err;
     EXPECT_EQ(before, FolderNames());
@@ -220,7 +220,7 @@ TEST_F(SignedShowTest, FailedSigningLeavesNoFileBehind) {
     setenv(kPasswordVariable, kPassword, 1);
     const std::string path = std::getenv("PATH");
     setenv("PATH", OutputPath("").c_str(), 1);
-    ToolRun missing = Tackon(args);
+    ToolRun missing = TackonInProcess(args);
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(1, missing.status);
     EXPECT_TRUE(Contains(missing.err, "osslsigncode was not found on the PATH")) << missing.err;

@@ -17,10 +17,6 @@
 #include "package/trailer_location.h"
 #include "present/window_classes.h"
 
-#ifndef REELBOX_TACKON
-#define REELBOX_TACKON ""
-#endif
-
 namespace e2e {
 namespace {
 
@@ -51,46 +47,21 @@ std::string MakeGif(int width, int height) {
 
 class StartupTest : public E2eTest {
 protected:
-    void SetUp() override {
-        E2eTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        player_ = WindowsBuildPath("src/app/reelbox.exe");
-        probe_ = WindowsBuildPath("tests/e2e/fixtures/e2e_probe.exe");
-        ASSERT_TRUE(FileExists(player_)) << player_ << " is missing: build the MinGW tree";
-        ASSERT_TRUE(FileExists(probe_)) << probe_ << " is missing: build the MinGW tree";
-    }
-
-    // Packs the player with a 64 x 48 animation (both cells centre) through tackon; extra
-    // is more of tackon's options, already quoted.
-    std::string PackShow(const std::string& name, std::string* gif, const std::string& extra = "") {
+    // Packs the player with a 64 x 48 animation (both cells centre) through tackon, with
+    // more of tackon's options.
+    std::string PackShow(const std::string& name, std::string* gif,
+                         std::vector<std::string> options = {}) {
         *gif = MakeGif(64, 48);
         std::string gifPath = OutputPath("animation.gif");
         std::string show = OutputPath(name);
-        std::string log = OutputPath("tackon.log");
         EXPECT_TRUE(WriteFileBytes(gifPath, *gif));
         std::remove(show.c_str());
-        std::string command = std::string("'") + REELBOX_TACKON + "' --player '" + player_ +
-                              "' --animation '" + gifPath + "' " + extra +
-                              " --start centre --end centre -o '" + show + "' >'" + log +
-                              "' 2>&1";
-        int status = std::system(command.c_str());
-        std::string output;
-        ReadFileBytes(log, &output);
-        EXPECT_EQ(status, 0) << command << "\n" << output;
+        for (const std::string& more : {std::string("--animation"), gifPath, std::string("--start"),
+                                        std::string("centre"), std::string("--end"),
+                                        std::string("centre"), std::string("-o"), show})
+            options.push_back(more);
+        EXPECT_TRUE(Tackon(options));
         return show;
-    }
-
-    // Reads the text and the buttons of the box titled `title` through the probe.
-    std::string BoxContents(const std::string& title) {
-        std::string file = OutputPath("box.txt");
-        std::remove(file.c_str());
-        WineProcess* reader = Start(probe_, {"box-text", title, WindowsPath(file)});
-        if (!Ends(reader, kEndTimeoutMs) || reader->exitCode != 0)
-            return "(the probe could not read the box, exit code " +
-                   std::to_string(reader->exitCode) + ")";
-        std::string contents;
-        ReadFileBytes(file, &contents);
-        return contents;
     }
 
     // Waits for exactly one "Tip" box of the player and checks its text and its one button,
@@ -122,7 +93,7 @@ protected:
         std::string tone = OutputPath("tone.wav");
         std::string sox = "sox -n -r 22050 -c 1 -b 16 '" + tone + "' synth 8 sine 440 vol 0.1";
         EXPECT_EQ(std::system(sox.c_str()), 0) << sox;
-        return PackShow("show.exe", gif, "--message-colour '#2060A0' --sound '" + tone + "'");
+        return PackShow("show.exe", gif, {"--message-colour", "#2060A0", "--sound", tone});
     }
 
     // Waits for the show's 64 x 48 window and for its three copies in the temporary folder.
@@ -171,13 +142,10 @@ protected:
         EXPECT_EQ(show->exitCode, 0);
         EXPECT_EQ(TempNames(), left) << DescribeTempFiles(ListTempFolder());
     }
-
-    std::string player_;
-    std::string probe_;
 };
 
 TEST_F(StartupTest, BarePlayerShowsTheMissingPackageBoxAndEndsWithZero) {
-    WineProcess* player = Start(player_);
+    WineProcess* player = Start(Player());
     ExpectTipThenCleanExit(player);
 }
 
@@ -189,7 +157,7 @@ TEST_F(StartupTest, OfShowsStartedTogetherOnePlaysAndAForeignWindowDoesNotCount)
     std::string show = PackShow("show.exe", &gif);
     std::string ready = OutputPath("ready");
     std::remove(ready.c_str());
-    WineProcess* foreign = Start(probe_, {"class-window", "AnimationClass", "show", WindowsPath(ready)});
+    WineProcess* foreign = Start(Probe(), {"class-window", "AnimationClass", "show", WindowsPath(ready)});
     ASSERT_TRUE(Within(kStartTimeoutMs, "the foreign window", [&] { return FileExists(ready); }));
 
     WineProcess* shows[2] = {Start(show), Start(show)};
@@ -210,7 +178,7 @@ TEST_F(StartupTest, OfShowsStartedTogetherOnePlaysAndAForeignWindowDoesNotCount)
         << DescribeTempFiles(ListTempFolder());
 
     std::vector<TopWindow> before = ListTopWindows();
-    for (const std::string& exe : {player_, show}) {
+    for (const std::string& exe : {Player(), show}) {
         SCOPED_TRACE(exe);
         WineProcess* second = Start(exe);
         std::vector<TopWindow> appeared;
@@ -281,7 +249,7 @@ TEST_F(StartupTest, EndOfTheSessionRemovesTheCopiesOfARunningShow) {
     WineProcess* player = Start(show);
     ASSERT_TRUE(PlaysWithItsCopies());
 
-    WineProcess* session = Start(probe_, {"end-session", kAnimationClass});
+    WineProcess* session = Start(Probe(), {"end-session", kAnimationClass});
     ASSERT_TRUE(Ends(session, kEndTimeoutMs));
     EXPECT_EQ(session->exitCode, 0) << "1: a window refused the end of the session, 3: none found";
     EXPECT_TRUE(ListTempFolder().empty()) << DescribeTempFiles(ListTempFolder());

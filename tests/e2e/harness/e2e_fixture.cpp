@@ -13,6 +13,9 @@
 #ifndef REELBOX_E2E_OUTPUT_DIR
 #define REELBOX_E2E_OUTPUT_DIR "."
 #endif
+#ifndef REELBOX_TACKON
+#error "REELBOX_TACKON names the native tackon program (set by the build)"
+#endif
 
 namespace e2e {
 
@@ -44,7 +47,8 @@ bool ReadEnvironment(Environment* env, std::string* error) {
     if (env->wineTemp.empty()) missing += " REELBOX_WINE_TEMP";
     if (!missing.empty()) {
         *error = "environment variables not set:" + missing +
-                 " (run the tests through: scripts/test-env.sh run NATIVE_BUILD ENV_DIR -- ctest ...)";
+                 " (run the tests with ctest, which starts the test environment, or inside "
+                 "scripts/test-env.sh run NATIVE_BUILD ENV_DIR -- ...)";
         return false;
     }
     return true;
@@ -71,6 +75,8 @@ void E2eTest::SetUp() {
     ASSERT_TRUE(haveEnvironment) << error;
     ASSERT_TRUE(OpenScreen(&error)) << error;
     ASSERT_TRUE(EmptyTempFolder(&error)) << "cannot empty the temporary folder: " << error;
+    for (const std::string& program : {Player(), Probe()})
+        ASSERT_TRUE(FileExists(program)) << program << " is missing: build the Windows tree";
     MakeFolder(gEnvironment.outputDir + "/logs");
     MakeFolder(gEnvironment.outputDir + "/screenshots");
     MakeFolder(gEnvironment.outputDir + "/work");
@@ -131,6 +137,41 @@ WineProcess* E2eTest::Start(const std::string& exe, const std::vector<std::strin
 
 std::string E2eTest::WindowsBuildPath(const std::string& relative) const {
     return gEnvironment.windowsBuild + "/" + relative;
+}
+
+std::string E2eTest::Player() const {
+    const char* other = std::getenv("REELBOX_E2E_PLAYER");   // bench/startup-compare.sh
+    return other && *other ? other : WindowsBuildPath("src/app/reelbox.exe");
+}
+
+std::string E2eTest::Probe() const {
+    return WindowsBuildPath("tests/e2e/fixtures/e2e_probe.exe");
+}
+
+::testing::AssertionResult E2eTest::Tackon(const std::vector<std::string>& args,
+                                           std::string* printed) {
+    std::vector<std::string> command = {REELBOX_TACKON, "--player", Player()};
+    command.insert(command.end(), args.begin(), args.end());
+    std::string output;
+    const int status = RunProgram(command, &output);
+    if (printed) *printed = output;
+    if (status == 0) return ::testing::AssertionSuccess();
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    failure << "tackon failed:";
+    for (const std::string& arg : command) failure << " '" << arg << "'";
+    return failure << "\n" << output;
+}
+
+std::string E2eTest::BoxContents(const std::string& title) {
+    std::string file = OutputPath("box.txt");
+    std::remove(file.c_str());
+    WineProcess* reader = Start(Probe(), {"box-text", title, WindowsPath(file)});
+    if (!Ends(reader, 5000) || reader->exitCode != 0)
+        return "(the probe could not read the box, exit code " +
+               std::to_string(reader->exitCode) + ")";
+    std::string contents;
+    ReadFileBytes(file, &contents);
+    return contents;
 }
 
 std::string E2eTest::OutputPath(const std::string& name) const {

@@ -107,6 +107,9 @@ bool WaitForExit(WineProcess* process, int timeoutMs);
 // Kills the process (SIGKILL to its pid only) and reaps it. Nothing else is touched.
 void KillProcess(WineProcess* process);
 std::string ReadLog(const WineProcess& process);
+// Runs a native program to its end (argv[0] found on PATH), its standard output and error
+// into *output; answers its exit status, or -1 when it could not run or was killed.
+int RunProgram(const std::vector<std::string>& args, std::string* output = nullptr);
 
 // ---- Temporary folder ---------------------------------------------------------------
 
@@ -153,6 +156,17 @@ protected:
                                       const std::function<bool()>& condition);
     // Path in the Windows build tree (SetUp has already skipped the test when none is set).
     std::string WindowsBuildPath(const std::string& relative) const;
+    // The player every show carries and the probe (e2e_probe.exe), both in the Windows
+    // build tree; SetUp has failed the test when either is missing.
+    std::string Player() const;
+    std::string Probe() const;
+    // Packs a show with the native tackon: `tackon --player Player() args...`, its output
+    // in *printed. A failure, with tackon's output, unless it succeeds.
+    ::testing::AssertionResult Tackon(const std::vector<std::string>& args,
+                                      std::string* printed = nullptr);
+    // The text and buttons of the message box titled `title`, read in Wine by the probe:
+    // "text=...\nbuttons=...\n", or why they could not be read.
+    std::string BoxContents(const std::string& title);
     // Path in the output folder named after this test, e.g. for packages it makes.
     std::string OutputPath(const std::string& name) const;
     std::string TestName() const;

@@ -123,4 +123,32 @@ std::string ReadLog(const WineProcess& process) {
     return text;
 }
 
+int RunProgram(const std::vector<std::string>& args, std::string* output) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return -1;
+    pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        dup2(pipeEnds[1], 1);
+        dup2(pipeEnds[1], 2);
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        std::vector<char*> argv;
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    std::string text;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0) text.append(buffer, size_t(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (output) *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace e2e

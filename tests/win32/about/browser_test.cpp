@@ -58,6 +58,24 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
     return true;
 }
 
+// Processes started from this one so far, by any path: the program runs in a job of its
+// own, which its children join as they start.
+DWORD ProcessesStarted() {
+    static HANDLE job = [] {
+        HANDLE made = CreateJobObjectA(nullptr, nullptr);
+        if (made && !AssignProcessToJobObject(made, GetCurrentProcess())) {
+            CloseHandle(made);
+            made = nullptr;
+        }
+        return made;
+    }();
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    if (!job || !QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &info,
+                                           sizeof info, nullptr))
+        return 0;
+    return info.TotalProcesses;
+}
+
 class BrowserLaunch : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -151,7 +169,10 @@ TEST_F(BrowserLaunch, StartsTheRegisteredProgramOnTheAddressWithTheExpectedLine)
     std::free(found);
 
     const char address[] = "https://reelbox.example.org/shows?from=about&x=1";
+    const DWORD processesBefore = ProcessesStarted();
+    ASSERT_NE(0u, processesBefore) << "this program is not in a job of its own";
     OpenWebAddress(address);
+    EXPECT_EQ(processesBefore + 1, ProcessesStarted());
     const std::string expected = "\"" + stored + "\"\"" + address + "\"";
     EXPECT_EQ(1, Launches);
     EXPECT_EQ(expected, LastLaunchLine);
@@ -164,14 +185,12 @@ TEST_F(BrowserLaunch, WithoutAnAppPathsEntryNothingStarts) {
     RemoveAppPaths();
     EXPECT_EQ(nullptr, FindBrowser());
     RegistryReads = 0;
+    const DWORD processesBefore = ProcessesStarted();
+    ASSERT_NE(0u, processesBefore) << "this program is not in a job of its own";
     OpenWebAddress("https://reelbox.example.org/");
     EXPECT_EQ(1, RegistryReads);   // it did look
     EXPECT_EQ(0, Launches);
-    // A quiet period, not a wait for something: a recorder started by some other path
-    // would have written its log within half a second.
-    Sleep(500);
-    std::string recorded;
-    EXPECT_FALSE(ReadWholeFile(log_, &recorded)) << recorded;
+    EXPECT_EQ(processesBefore, ProcessesStarted()) << "a process was started by another path";
 }
 
 TEST_F(BrowserLaunch, AnEmptyOrMissingAddressReadsNoKeyAndStartsNothing) {

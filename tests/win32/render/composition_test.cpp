@@ -31,7 +31,7 @@ TEST_P(DisposalTest, StageAndWindowFollowTheModel) {
         Show(&node);
         EXPECT_EQ(FirstDifference(ComposedPixels(window, 0, 0), model.window), "")
             << "composite of a frame, disposal " << disposal;
-        EXPECT_EQ(FirstDifference(OnScreen(), model.window), "")
+        EXPECT_EQ(FirstDifference(OnScreen(model.window), model.window), "")
             << "painted frame, disposal " << disposal;
         Leave();
         EXPECT_EQ(FirstDifference(ReadBitmap(Stage.StageBitmap), model.stage), "")
@@ -56,7 +56,7 @@ TEST_F(CompositionTest, DisposalThreeThenATransparentFrameShowsWhatWasThereBefor
     Show(&nodes[1]);
     Leave();
     Show(&nodes[2]);
-    const ModelImage screen = OnScreen();
+    const ModelImage screen = OnScreen(model.window);
     EXPECT_EQ(ModelPixel(screen, 0, 0), kC);
     EXPECT_EQ(ModelPixel(screen, 10, 10), kA);  // under the second frame: the first one
     EXPECT_EQ(FirstDifference(screen, model.window), "");
@@ -95,13 +95,13 @@ TEST_F(CompositionTest, FrameWithoutDibOrColoursShowsTheStageAlone) {
     Stage.CurrentFrameDib = nullptr;
     RepaintNow(window);
     EXPECT_EQ(FirstDifference(ComposedPixels(window, 0, 0), background), "");
-    EXPECT_EQ(FirstDifference(OnScreen(), background), "");
+    EXPECT_EQ(FirstDifference(OnScreen(background), background), "");
 
     Show(&nodes[1]);
     EXPECT_EQ(Stage.FramePalette, nullptr);
     EXPECT_EQ(Stage.ActivePalette, nullptr);
     EXPECT_EQ(FirstDifference(ComposedPixels(window, 0, 0), background), "");
-    EXPECT_EQ(FirstDifference(OnScreen(), background), "");
+    EXPECT_EQ(FirstDifference(OnScreen(background), background), "");
 
     Stage.FrameCursor = nullptr;
     EXPECT_EQ(FirstDifference(ComposedPixels(window, 0, 0), background), "");
@@ -117,7 +117,7 @@ TEST_F(CompositionTest, GlobalTableFramesDrawThroughTheGlobalPalette) {
     Link();
     Show(&nodes[0]);
     EXPECT_EQ(Stage.ActivePalette, Stage.GlobalPalette);
-    EXPECT_EQ(FirstDifference(OnScreen(), model.window), "");
+    EXPECT_EQ(FirstDifference(OnScreen(model.window), model.window), "");
 }
 
 }  // namespace

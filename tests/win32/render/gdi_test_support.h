@@ -115,17 +115,32 @@ inline int CountLiveGdiObjects() {
     return count;
 }
 
-// Lets Wine deliver pending messages and put painted window contents on the X screen.
-inline void SettleScreen(int milliseconds = 120) {
+// Delivers every message waiting for this thread, the paints of windows with something to
+// repaint included (they come once the queue is otherwise empty). What a paint drew reaches
+// the X screen later: wait for that with ScreenOnceItShows.
+inline void DeliverPendingMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// The screen's pixels in rect as soon as they are `expected`, delivering messages meanwhile;
+// the last pixels read when they are not so within timeoutMs.
+inline ModelImage ScreenOnceItShows(const RECT& rect, const ModelImage& expected,
+                                    DWORD timeoutMs = 5000) {
     const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < DWORD(milliseconds));
+    for (;;) {
+        DeliverPendingMessages();
+        HBITMAP shot = CaptureScreenRect(&rect, nullptr);
+        ModelImage seen = ReadBitmap(shot);
+        DeleteObject(shot);
+        if ((seen.width == expected.width && seen.pixels == expected.pixels) ||
+            GetTickCount() - start > timeoutMs)
+            return seen;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
 }
 
 inline LRESULT CALLBACK StageTestWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {

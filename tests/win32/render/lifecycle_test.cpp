@@ -152,12 +152,12 @@ TEST_F(LifecycleTest, ThousandsOfFrameChangesAndPaintsDoNotGrowTheGdiObjectCount
     };
     for (int i = 0; i < 50; ++i)
         changeAndPaint(i);
-    SettleScreen(50);
+    DeliverPendingMessages();
     const int before = CountLiveGdiObjects();
     const int rounds = 3000;
     for (int i = 0; i < rounds; ++i)
         changeAndPaint(i);
-    SettleScreen(50);
+    DeliverPendingMessages();
     const int after = CountLiveGdiObjects();
     std::printf("live GDI objects: %d before, %d after %d frame changes and paints\n", before,
                 after, rounds);

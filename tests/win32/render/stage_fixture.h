@@ -30,7 +30,7 @@ protected:
         background = ReadBitmap(Stage.BackgroundSnapshot);
         window = CreateStageTestWindow();
         Stage.StageWindow = window;
-        SettleScreen();
+        DeliverPendingMessages();
     }
 
     void TearDown() override {
@@ -40,7 +40,9 @@ protected:
         if (window)
             DestroyWindow(window);
         Stage.StageWindow = nullptr;
-        SettleScreen(60);  // the next test captures the desktop without this window
+        // The next test captures the desktop, which must be without this window by then.
+        EXPECT_EQ(FirstDifference(ScreenOnceItShows(Stage.WindowRect, background), background), "")
+            << "the desktop under the closed window";
         FreeNodeImages(nodes);
         Stage.gif.ScreenDescriptor = ScreenDescriptorRecord{};
     }
@@ -65,11 +67,8 @@ protected:
         ModelLeaveFrame(model, Stage.FrameCursor);
     }
 
-    ModelImage OnScreen() {
-        SettleScreen();
-        HBITMAP shot = CaptureScreenRect(&Stage.WindowRect, nullptr);
-        ModelImage image = ReadBitmap(shot);
-        DeleteObject(shot);
-        return image;
+    // The window's pixels on the screen once they are `expected` (or after a while).
+    ModelImage OnScreen(const ModelImage& expected) {
+        return ScreenOnceItShows(Stage.WindowRect, expected);
     }
 };

@@ -34,7 +34,7 @@ TEST(MessageWindowWithoutAMessage, EndsTheShowWithoutAWindowAndHoldsNoContextOrB
     EXPECT_EQ(1, EndShowCalls);
     EXPECT_EQ(animation, EndShowWindow);
     EXPECT_EQ(nullptr, FindWindowA(kMessageClass, nullptr));
-    SettleScreen();   // a paint, had a window been shown or invalidated, comes now
+    DeliverPendingMessages();   // a paint, had a window been shown or invalidated
     EXPECT_EQ(before, CountLiveGdiObjects()) << "drawing objects left after the end";
     DestroyWindow(animation);
 }
