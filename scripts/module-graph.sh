@@ -15,21 +15,17 @@ cd "$root"
 
 folders=$( (ls -d src/*/ | sed 's#src/##; s#/$##'; ls -d tools/*/ | sed 's#/$##'; echo web/core) | sort)
 modules=$(ls -d src/*/ | sed 's#src/##; s#/$##')
+# One pass over every file: "from -> to" for each #include "to/..." of another module.
 code_edges=$(
-    for file in $(find src tools web/core -name '*.h' -o -name '*.cpp' | sort); do
-        case $file in
-        src/*) from=$(echo "$file" | cut -d/ -f2) ;;
-        *) from=$(echo "$file" | cut -d/ -f1-2) ;;
-        esac
-        sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^/"]*\)\/.*"/\1/p' "$file" |
-            while read -r to; do
-                for m in $modules; do
-                    if [ "$to" = "$m" ] && [ "$to" != "$from" ]; then
-                        echo "$from -> $to"
-                    fi
-                done
-            done
-    done | sort -u
+    find src tools web/core \( -name '*.h' -o -name '*.cpp' \) -print0 | xargs -0 awk -v modules="$modules" '
+        BEGIN { n = split(modules, m, "\n"); for (i = 1; i <= n; i++) module[m[i]] = 1 }
+        FNR == 1 { k = split(FILENAME, part, "/"); from = part[1] == "src" ? part[2] : part[1] "/" part[2] }
+        /^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^\/"]*\// {
+            to = $0
+            sub(/^[^"]*"/, "", to)
+            sub(/\/.*/, "", to)
+            if ((to in module) && to != from) print from " -> " to
+        }' | sort -u
 )
 echo "$code_edges"
 
