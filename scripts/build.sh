@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds the Windows tree (the player, tackon.exe) and the native tree with
-# the presets of CMakePresets.json; `build.sh windows` or `build.sh native` builds one.
-# BUILD moves both trees elsewhere (default: build/), JOBS sets the parallel jobs.
+# Configures and builds the trees make test needs with the presets of CMakePresets.json, in
+# this order: windows (the player, tackon.exe), web (the page, which carries the player), fuzz
+# (the fuzzers) and native (tackon, the tests); `build.sh web native` builds only those.
+# BUILD moves the trees elsewhere (default: build/), JOBS sets the parallel jobs.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD:-$ROOT/build}"
@@ -17,17 +18,21 @@ build_tree() {  # build_tree PRESET
   local preset="$1" args=()
   if [ "$BUILD" != "$ROOT/build" ]; then
     args=(-B "$BUILD/$preset")
-    [ "$preset" = native ] && args+=(-DREELBOX_WINDOWS_BUILD="$BUILD/windows")
+    case $preset in
+      web) args+=(-DREELBOX_PLAYER="$BUILD/windows/src/app/reelbox.exe") ;;
+      native) args+=(-DREELBOX_WINDOWS_BUILD="$BUILD/windows" -DREELBOX_WEB_BUILD="$BUILD/web"
+                     -DREELBOX_FUZZ_BUILD="$BUILD/fuzz") ;;
+    esac
   fi
   (cd "$ROOT" && cmake --preset "$preset" "${args[@]}" >/dev/null)
   cmake --build "$BUILD/$preset" -j "$JOBS"
 }
 
 trees=("$@")
-[ ${#trees[@]} -gt 0 ] || trees=(windows native)
+[ ${#trees[@]} -gt 0 ] || trees=(windows web fuzz native)
 for tree in "${trees[@]}"; do
   case $tree in
-    windows | native) build_tree "$tree" ;;
-    *) echo "usage: build.sh [windows] [native]" >&2; exit 2 ;;
+    windows | web | fuzz | native) build_tree "$tree" ;;
+    *) echo "usage: build.sh [windows] [web] [fuzz] [native]" >&2; exit 2 ;;
   esac
 done

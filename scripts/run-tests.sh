@@ -16,6 +16,8 @@ source "$ROOT/scripts/stage.sh"
 
 status=0
 stage "build windows tree" "$ROOT/scripts/build.sh" windows || status=1
+[ $status -eq 0 ] && { stage "build web tree" "$ROOT/scripts/build.sh" web || status=1; }
+[ $status -eq 0 ] && { stage "build fuzz tree" "$ROOT/scripts/build.sh" fuzz || status=1; }
 [ $status -eq 0 ] && { stage "build native tree" "$ROOT/scripts/build.sh" native || status=1; }
 # REELBOX_TEST_UPTIME=SECONDS runs the test environment (Xvfb, wineserver, the tests) in a
 # time namespace whose clocks say the machine has been up that long, as on a machine that
