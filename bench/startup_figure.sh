@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The start-up figure: process start to first frame for bench/gifs/startup.gif (150 frames,
 # about 8 MB) under Wine, with this tree's player and with a base player in the same run.
-# The base player is this tree with the decoder's files taken from BASE_REF (default main),
-# built into build/startup-base only for this measurement.
+# The base player is this tree with the decoder's files (the native tree lists them in
+# bench/decoder_files.txt) taken from BASE_REF (default main), built into build/startup-base
+# only for this measurement.
 #
 #   bench/startup_figure.sh [BASE_REF [ROUNDS]]
 # Needs both build trees as make build configures them (the native tree knowing the Windows
@@ -13,8 +14,6 @@ BASE_REF="${1:-main}"
 ROUNDS="${2:-5}"
 NATIVE="$ROOT/build/native"
 BASE="$ROOT/build/startup-base"
-DECODER_FILES="src/gif/lzw_decoder.h src/gif/lzw_decoder.cpp src/gif/code_reader.cpp
-               src/gif/frame_image.h src/gif/frame_image.cpp"
 
 # The base tree is extracted afresh each time; ccache turns its rebuild into cache hits.
 if command -v ccache >/dev/null; then
@@ -27,7 +26,7 @@ cmake --build "$NATIVE" --target reelbox_startup_figure reelbox_bench_gifs -j 2 
 rm -rf "$BASE/src"
 mkdir -p "$BASE/src"
 git -C "$ROOT" archive HEAD | tar -x -C "$BASE/src"
-for file in $DECODER_FILES; do
+for file in $(cat "$NATIVE/bench/decoder_files.txt"); do
   git -C "$ROOT" show "$BASE_REF:$file" > "$BASE/src/$file"
 done
 cmake -S "$BASE/src" -B "$BASE/windows" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
