@@ -37,17 +37,12 @@ bench: deps
 
 web: deps
 	@[ -f "$(PLAYER)" ] || scripts/build.sh windows:reelbox
-	REELBOX_PLAYER="$(PLAYER)" scripts/build-web.sh out/web
+	cmake --preset web -DREELBOX_PLAYER="$(abspath $(PLAYER))" >/dev/null
+	cmake --build --preset web
+	rm -rf out/web && mkdir -p out && cp -r build/web/page out/web
+	@echo "web page in out/web (player: $(PLAYER))"
 
-# What the page is built from: it is rebuilt only when one of these is newer than the page.
-WEB_INPUTS = $(wildcard web/* web/*/* src/gif/* src/pack/* src/package/* src/render/* src/show/*) \
-             scripts/build-web.sh
-
-serve:
-	@if [ ! -f out/web/reelbox_core.js ] || [ ! -f "$(PLAYER)" ] || \
-	    [ -n "$$(find $(WEB_INPUTS) "$(PLAYER)" -newer out/web/reelbox_core.js -print -quit)" ]; then \
-	  $(MAKE) --no-print-directory web; \
-	else echo "The page in out/web is up to date"; fi
+serve: web
 	@echo "Serving the page on http://127.0.0.1:8000/ (Ctrl-C stops)"
 	cd out/web && python3 -m http.server 8000 --bind 127.0.0.1
 

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "package_layout.h"
-#include "trailer_location.h"
+#include "package/package_layout.h"
+#include "package/trailer_location.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds the Windows tree (the player, tackon.exe) and the native tree with
-# the presets of CMakePresets.json; `build.sh windows` or `build.sh native` builds one, and
+# Configures and builds the trees make test needs with the presets of CMakePresets.json, in
+# this order: windows (the player, tackon.exe), web (the page, which carries the player), fuzz
+# (the fuzzers) and native (tackon, the tests); `build.sh web native` builds only those, and
 # `build.sh windows:reelbox native:tackon,reelbox_desktop_pattern` only those targets.
-# BUILD moves both trees elsewhere (default: build/), JOBS sets the parallel jobs.
+# BUILD moves the trees elsewhere (default: build/), JOBS sets the parallel jobs.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD:-$ROOT/build}"
@@ -20,8 +21,10 @@ build_tree() {  # build_tree PRESET [TARGET,...]
   if [ "$BUILD" != "$ROOT/build" ]; then
     args=(-B "$BUILD/$preset" -DREELBOX_TEST_ENV="$BUILD/env")
     case $preset in
-      native) args+=(-DREELBOX_WINDOWS_BUILD="$BUILD/windows") ;;
+      web) args+=(-DREELBOX_PLAYER="$BUILD/windows/src/app/reelbox.exe") ;;
       windows) args+=(-DREELBOX_NATIVE_BUILD="$BUILD/native") ;;
+      native) args+=(-DREELBOX_WINDOWS_BUILD="$BUILD/windows" -DREELBOX_WEB_BUILD="$BUILD/web"
+                     -DREELBOX_FUZZ_BUILD="$BUILD/fuzz") ;;
     esac
   fi
   (cd "$ROOT" && cmake --preset "$preset" "${args[@]}" >/dev/null)
@@ -29,10 +32,10 @@ build_tree() {  # build_tree PRESET [TARGET,...]
 }
 
 trees=("$@")
-[ ${#trees[@]} -gt 0 ] || trees=(windows native)
+[ ${#trees[@]} -gt 0 ] || trees=(windows web fuzz native)
 for tree in "${trees[@]}"; do
   case ${tree%%:*} in
-    windows | native) build_tree "${tree%%:*}" "$([ "$tree" = "${tree#*:}" ] || echo "${tree#*:}")" ;;
-    *) echo "usage: build.sh [windows[:TARGET,...]] [native[:TARGET,...]]" >&2; exit 2 ;;
+    windows | web | fuzz | native) build_tree "${tree%%:*}" "$([ "$tree" = "${tree#*:}" ] || echo "${tree#*:}")" ;;
+    *) echo "usage: build.sh [windows|web|fuzz|native[:TARGET,...]] ..." >&2; exit 2 ;;
   esac
 done

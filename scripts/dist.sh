@@ -120,12 +120,12 @@ notices "$WORK/native/tools/tackon/tackon.map" "$lin/licenses"
 # The web page, carrying this release's player; its web show template goes beside each
 # tackon, which reads it from there for --web-show.
 web=""
-if grep -q '^web:' "$SRC/Makefile"; then
-  (cd "$SRC" && make web PLAYER="$player")
-  [ -d "$SRC/out/web" ] || die "make web left no out/web"
+if [ -f "$SRC/web/CMakeLists.txt" ]; then
+  (cd "$SRC" && cmake --preset web -B "$WORK/web" -DREELBOX_PLAYER="$player" >/dev/null)
+  cmake --build "$WORK/web" -j "$JOBS"
   web="$stage/reelbox-$version-web"
   rm -rf "$web"
-  cp -r "$SRC/out/web" "$web"
+  cp -r "$WORK/web/page" "$web"
   cp "$web/reelbox-web-show.html" "$win/"
   cp "$web/reelbox-web-show.html" "$lin/"
 fi

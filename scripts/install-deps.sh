@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake make g++ pkg-config
+  cmake make ninja-build g++ pkg-config
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb xdotool x11-apps imagemagick libx11-dev libxtst-dev

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Windows and the native tree, then runs their test presets (CMakePresets.json):
+# Builds the four trees (scripts/build.sh), then runs the test presets (CMakePresets.json):
 # the native unit, fuzz and web tests, the end-to-end tests, and the Windows-side tests under
 # Wine. The tests that need the private test environment (Xvfb, Wine prefix, PulseAudio null
 # sink) start and stop it as a ctest fixture. `run-tests.sh soak` runs the long soak tests
@@ -16,6 +16,8 @@ source "$ROOT/scripts/stage.sh"
 
 status=0
 stage "build windows tree" "$ROOT/scripts/build.sh" windows || status=1
+[ $status -eq 0 ] && { stage "build web tree" "$ROOT/scripts/build.sh" web || status=1; }
+[ $status -eq 0 ] && { stage "build fuzz tree" "$ROOT/scripts/build.sh" fuzz || status=1; }
 [ $status -eq 0 ] && { stage "build native tree" "$ROOT/scripts/build.sh" native || status=1; }
 # REELBOX_TEST_UPTIME=SECONDS runs the tests (and the test environment they start: Xvfb,
 # wineserver) in a time namespace whose clocks say the machine has been up that long, as on
