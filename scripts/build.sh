@@ -27,6 +27,12 @@ build_tree() {  # build_tree PRESET [TARGET,...]
                      -DREELBOX_FUZZ_BUILD="$BUILD/fuzz") ;;
     esac
   fi
+  # Every tree is built with Ninja; a tree configured before with another generator is
+  # configured afresh (cmake refuses to switch generators in place).
+  local cache="$BUILD/$preset/CMakeCache.txt"
+  if [ -f "$cache" ] && ! grep -qx 'CMAKE_GENERATOR:INTERNAL=Ninja' "$cache"; then
+    rm -rf "$cache" "$BUILD/$preset/CMakeFiles"
+  fi
   (cd "$ROOT" && cmake --preset "$preset" "${args[@]}" >/dev/null)
   cmake --build "$BUILD/$preset" -j "$JOBS" "${targets[@]}"
 }
