@@ -8,7 +8,7 @@ PACKAGES=(
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine
   xvfb xdotool x11-apps imagemagick libx11-dev libxtst-dev
-  googletest libgif-dev libbenchmark-dev clang libclang-rt-14-dev
+  googletest libgtest-dev libgif-dev libbenchmark-dev clang libclang-rt-14-dev
   libpng-dev libjpeg62-turbo-dev libsndfile1-dev ffmpeg fonts-dejavu-core
   libpango1.0-dev libcairo2-dev fonts-noto-color-emoji
   pulseaudio pulseaudio-utils sox
