@@ -9,7 +9,7 @@
 //
 // Owns: AnimationWindow, the animation window's state, handed to the window at its creation
 // and released by the end of the show, by the message window or, when the entrance fails,
-// here; and the entrance's progress between ticks: Entering, Slide, SlideSize and a focus
+// here; and the entrance's progress between ticks: Entering, Slide and a focus
 // loss held until the arrival.
 #include "show/slide_in.h"
 
@@ -30,7 +30,6 @@ constexpr UINT kArrivalWait = 100;
 ShowWindowState AnimationWindow;
 bool Entering;
 SlideState Slide;
-Size SlideSize;
 bool FocusLostOnTheWay;
 HWND FocusTakerOnTheWay;
 
@@ -104,6 +103,10 @@ bool SlidePassOnScreen(PresentationState* state, HWND window, const SlidePass& p
     return true;
 }
 
+Size AnimationSize(const PresentationState* state) {
+    return {state->gif.ScreenDescriptor.screenWidth, state->gif.ScreenDescriptor.screenHeight};
+}
+
 // One pass of the slide. The stage still lies at the previous corner, so the picture for that
 // corner with the frame where the next corner puts it is composed first.
 bool SlideOnePass(PresentationState* state, HWND window) {
@@ -111,7 +114,7 @@ bool SlideOnePass(PresentationState* state, HWND window) {
     if (Slide.index != 0)
         lookAhead = ComposeFrame(state, window, Slide.step.x, Slide.step.y);
     SlidePass pass = NextSlideCorner(&Slide);
-    bool ok = SlidePassOnScreen(state, window, pass, SlideSize, lookAhead);
+    bool ok = SlidePassOnScreen(state, window, pass, AnimationSize(state), lookAhead);
     ReleaseComposedPicture(&lookAhead);
     return ok;
 }
@@ -152,8 +155,7 @@ bool PrepareAnimation(PresentationState* state, const ShowSettings& settings, Po
     state->gif = GifLoader(settings.AnimationFile);
     if (!state->gif.FrameListHead)
         return false;
-    const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
-    Size size{descriptor.screenWidth, descriptor.screenHeight};
+    const Size size = AnimationSize(state);
     if (!ScreenIsShowable(size.cx, size.cy))
         return false;
     BuildGlobalPalette(state);
@@ -177,10 +179,9 @@ bool PrepareAnimation(PresentationState* state, const ShowSettings& settings, Po
 bool EnterAnimationWindow(ShowWindowState* shown, HINSTANCE instance, int showCommand,
                           Point start, Point target) {
     PresentationState* state = &shown->presentation;
-    const ScreenDescriptorRecord& descriptor = state->gif.ScreenDescriptor;
-    SlideSize = {descriptor.screenWidth, descriptor.screenHeight};
+    const Size size = AnimationSize(state);
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kAnimationClass, nullptr, WS_POPUP,
-                                  start.x, start.y, SlideSize.cx, SlideSize.cy, nullptr, nullptr,
+                                  start.x, start.y, size.cx, size.cy, nullptr, nullptr,
                                   instance, shown);
     state->StageWindow = window;
     if (!window)
