@@ -68,7 +68,7 @@ stage "build the desktop painter" "$ROOT/scripts/build.sh" native:reelbox_deskto
 env_starter=$!
 wine_lane=""
 stop_everything() {
-  [ -n "$wine_lane" ] && { pkill -TERM -P "$wine_lane" 2>/dev/null; kill "$wine_lane" 2>/dev/null; }
+  [ -n "$wine_lane" ] && kill -TERM -- "-$wine_lane" 2>/dev/null
   wait "$env_starter" 2>/dev/null
   "$ROOT/scripts/test-env.sh" stop "$ENV_DIR"
 }
@@ -82,7 +82,9 @@ wait "$env_starter" || { cat "$BUILD/test-env.log"; echo "the test environment d
 [ $status -eq 0 ] || { summary; exit 1; }
 echo "Machine uptime as the tests see it: $("${in_time_namespace[@]}" cut -d' ' -f1 /proc/uptime) s"
 
-# The Wine tests, one at a time; the web show's test waits for the page tests that make it.
+# The Wine tests, one at a time, in a process group of their own (stopped as one on Ctrl-C);
+# the web show's test waits for the page tests that make it.
+set -m
 (
   lane=0
   stage "end-to-end tests (Wine)" in_test_env tests native e2e -E '^web\.' || lane=1
@@ -90,6 +92,7 @@ echo "Machine uptime as the tests see it: $("${in_time_namespace[@]}" cut -d' ' 
   exit $lane
 ) > "$BUILD/wine-tests.log" 2>&1 &
 wine_lane=$!
+set +m
 echo "==> the Wine tests run beside the builds below; their output follows at the end"
 
 built=1
