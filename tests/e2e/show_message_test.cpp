@@ -108,10 +108,10 @@ std::string Describe(const Box& box) {
 
 class ShowMessageTest : public ShowTest {
 protected:
-    ShowPackage MessagePackage(const Bytes& gif, int start, int end) {
+    ShowPackage MessagePackage(const Bytes& gif, int start, int end, int markRepeats = 1) {
         ShowPackage package;
         package.animationPath = WriteAnimation(gif);
-        package.messagePath = WriteMessage();
+        package.messagePath = WriteMessage(markRepeats);
         package.caption = "Reelbox caption words wrap inside their rectangle line by line";
         package.font = "Arial,-28,bold";
         package.colour = "#FF00FF";
@@ -286,7 +286,18 @@ TEST_F(ShowMessageTest, TheSquareAppearsWithItsFirstPictureAndEscapeEndsTheFinis
     Bytes gif = MakeAnimation(
         80, 60, {MakeFrame(0, 0, 80, 60, 1, 0, -1, [](int, int) { return 90; })});
     const int mx = (1024 - kMessageSide) / 2, my = (768 - kMessageSide) / 2;
-    WineProcess* show = StartShow(MessagePackage(gif, 0, 0));
+    // Under Wine, the thread that feeds a playing sound to the sound device puts the pending
+    // drawing of every window of the process on the screen each time it waits (about every
+    // 16 ms). Once a newly shown window has been exposed, all of its still unpainted surface
+    // is pending, and appears black if that thread acts before the first paint is done. So
+    // the show plays a sound (two seconds of silence) while the message opens, and the
+    // message's mark is drawn 20000 times over itself, which makes every paint of it last
+    // several of that thread's periods.
+    ShowPackage package = MessagePackage(gif, 0, 0, 20000);
+    package.soundPath = OutputPath("silence.wav");
+    std::string sox = "sox -n -r 22050 -c 1 -b 16 '" + package.soundPath + "' trim 0 2";
+    ASSERT_EQ(std::system(sox.c_str()), 0) << sox;
+    WineProcess* show = StartShow(package);
     ASSERT_NE(show, nullptr);
     // Not one read between the square's appearance and its first zoom picture may show it
     // unpainted.

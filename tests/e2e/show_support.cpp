@@ -143,6 +143,7 @@ bool PackShow(const std::string& player, const ShowPackage& package, const std::
                                  "--colour", package.colour});
         if (!package.caption.empty()) args.insert(args.end(), {"--caption", package.caption});
     }
+    if (!package.soundPath.empty()) args.insert(args.end(), {"--sound", package.soundPath});
     std::remove(output.c_str());
     std::ostringstream out, err;
     int status = RunTackon(args, out, err);

@@ -50,6 +50,7 @@ struct ShowPackage {
     std::string colour = "#000000";
     int start = 0;
     int end = 0;
+    std::string soundPath;      // empty: no sound
     // The animation goes into the package as it is, past the checks tackon makes before it
     // packs, so that what is tested is the player's own refusal of a file made by hand.
     bool unchecked = false;

@@ -10,10 +10,10 @@ std::string ShowTest::WriteAnimation(const Bytes& gif, const std::string& name) 
     return path;
 }
 
-std::string ShowTest::WriteMessage() {
+std::string ShowTest::WriteMessage(int repeats) {
     std::string path = OutputPath("message.emf");
     std::remove(path.c_str());
-    WineProcess* maker = Start(Probe(), {"emf", WindowsPath(path)});
+    WineProcess* maker = Start(Probe(), {"emf", WindowsPath(path), std::to_string(repeats)});
     if (!Ends(maker, 20000) || maker->exitCode != 0 || !FileExists(path))
         ADD_FAILURE() << "e2e_probe.exe could not write the test message " << path;
     return path;

@@ -23,8 +23,9 @@ class ShowTest : public E2eTest {
 protected:
     // Writes the animation into the test's folder; answers its path.
     std::string WriteAnimation(const Bytes& gif, const std::string& name = "animation.gif");
-    // The test message, written by e2e_probe.exe into the test's folder.
-    std::string WriteMessage();
+    // The test message, written by e2e_probe.exe into the test's folder; with repeats, its
+    // mark is drawn that many times over itself, so that each paint of it takes longer.
+    std::string WriteMessage(int repeats = 1);
     // Packs the show and starts it; null (with a failure) when it cannot.
     WineProcess* StartShow(const ShowPackage& package);
     // Waits for a window of this rectangle; false with a failure after timeoutMs.
