@@ -5,10 +5,11 @@
 # started here once; their test_env fixtures then use it.
 #
 # The Wine tests spend most of their time waiting for the screen, so they do not wait for the
-# whole build: once the Windows tree and the end-to-end test programs are built, they run one
-# at a time in the environment while the web, fuzz and native trees are built and the native
-# tests run beside them, at a lower priority so that the shows under test keep their pace.
-# Their output is printed when they are done. `run-tests.sh soak` runs the long soak tests
+# whole build: once the programs the end-to-end tests run are built, those tests run one at a
+# time in the environment while the rest of the Windows tree, the web, fuzz and native trees
+# are built and the native tests run beside them, at a lower priority so that the shows under
+# test keep their pace. The Windows-side tests follow the end-to-end tests once their tree is
+# built. The Wine tests' output is printed when they are done. `run-tests.sh soak` runs the long soak tests
 # instead (make soak).
 set -uo pipefail
 
@@ -60,7 +61,8 @@ if [ "${1:-}" = soak ]; then
   exit $status
 fi
 
-# The environment is made (the Wine prefix takes the longest) while the Windows tree builds.
+# The environment is made (the Wine prefix takes the longest) while the programs the
+# end-to-end tests run are built.
 stage "build the desktop painter" "$ROOT/scripts/build.sh" native:reelbox_desktop_pattern || status=1
 [ $status -eq 0 ] || { summary; exit 1; }
 "${in_time_namespace[@]}" "$ROOT/scripts/test-env.sh" start "$BUILD/native" "$ENV_DIR" \
@@ -76,11 +78,15 @@ trap stop_everything EXIT
 trap 'status=130; exit 130' INT
 trap 'status=143; exit 143' TERM
 
-stage "build windows tree" "$ROOT/scripts/build.sh" windows || status=1
-[ $status -eq 0 ] && { stage "build end-to-end tests" "$ROOT/scripts/build.sh" native:reelbox_e2e_tests || status=1; }
+stage "build the end-to-end tests" "$ROOT/scripts/build.sh" windows:reelbox_e2e_programs \
+  native:reelbox_e2e_tests || status=1
 wait "$env_starter" || { cat "$BUILD/test-env.log"; echo "the test environment did not start"; status=1; }
 [ $status -eq 0 ] || { summary; exit 1; }
 echo "Machine uptime as the tests see it: $("${in_time_namespace[@]}" cut -d' ' -f1 /proc/uptime) s"
+
+# The Windows tree's build tells the Wine tests, through this pipe, whether it was built.
+windows_built="$BUILD/windows-built.pipe"
+rm -f "$windows_built" && mkfifo "$windows_built" && exec 3<>"$windows_built" && rm -f "$windows_built"
 
 # The Wine tests, one at a time, in a process group of their own (stopped as one on Ctrl-C);
 # the web show's test waits for the page tests that make it.
@@ -88,7 +94,10 @@ set -m
 (
   lane=0
   stage "end-to-end tests (Wine)" in_test_env tests native e2e -E '^web\.' || lane=1
-  stage "windows tests (Wine)" in_test_env tests windows windows || lane=1
+  read -r built <&3
+  if [ "$built" = yes ]; then
+    stage "windows tests (Wine)" in_test_env tests windows windows || lane=1
+  fi
   exit $lane
 ) > "$BUILD/wine-tests.log" 2>&1 &
 wine_lane=$!
@@ -98,6 +107,8 @@ echo "==> the Wine tests run beside the builds below; their output follows at th
 built=1
 (
   renice -n 10 $BASHPID > /dev/null
+  stage "build windows tree" "$ROOT/scripts/build.sh" windows || { echo no >&3; exit 2; }
+  echo yes >&3
   stage "build web tree" "$ROOT/scripts/build.sh" web || exit 2
   stage "build fuzz tree" "$ROOT/scripts/build.sh" fuzz || exit 2
   stage "build native tree" "$ROOT/scripts/build.sh" native || exit 2
