@@ -3,9 +3,9 @@
 #pragma once
 
 // Starts the browser on the address. A missing or empty address reads no registry key; no
-// browser found, or a command line that does not fit 260 bytes, starts nothing.
-void OpenWebAddress(const char* address);
+// browser found, or a command line that does not fit 260 characters, starts nothing.
+void OpenWebAddress(const wchar_t* address);
 
 // The browser executable's path exactly as the registry stores it, in a newly allocated
-// 260-byte buffer the caller frees with free(); null when there is none.
-char* FindBrowser();
+// buffer of 260 wide characters the caller frees with free(); null when there is none.
+wchar_t* FindBrowser();

@@ -1,36 +1,38 @@
 // The App Paths key name and the browser command line (see browser_command.h).
 #include "about/browser_command.h"
 
-#include <cstdio>
-
 namespace {
 
-// snprintf into the buffer; a result that needed more room is wiped and refused.
-bool Fits(int written, char (&buffer)[kBrowserBufferSize]) {
-    if (written < 0 || static_cast<std::size_t>(written) >= kBrowserBufferSize) {
-        buffer[0] = '\0';
-        return false;
+// Joins the parts into the buffer; when they need more room the buffer is wiped and the
+// result refused.
+bool Join(const wchar_t* const* parts, std::size_t count, wchar_t (&buffer)[kBrowserBufferSize]) {
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (parts[i] == nullptr) {
+            buffer[0] = L'\0';
+            return false;
+        }
+        for (const wchar_t* c = parts[i]; *c; ++c) {
+            if (length == kBrowserBufferSize - 1) {
+                buffer[0] = L'\0';
+                return false;
+            }
+            buffer[length++] = *c;
+        }
     }
+    buffer[length] = L'\0';
     return true;
 }
 
 }  // namespace
 
-bool ComposeAppPathsKey(const char* executable, char (&key)[kBrowserBufferSize]) {
-    if (executable == nullptr) {
-        key[0] = '\0';
-        return false;
-    }
-    return Fits(std::snprintf(key, kBrowserBufferSize, "%s%s", kAppPathsKey, executable), key);
+bool ComposeAppPathsKey(const wchar_t* executable, wchar_t (&key)[kBrowserBufferSize]) {
+    const wchar_t* parts[] = {kAppPathsKey, executable};
+    return Join(parts, 2, key);
 }
 
-bool ComposeBrowserCommand(const char* browserPath, const char* address,
-                           char (&commandLine)[kBrowserBufferSize]) {
-    if (browserPath == nullptr || address == nullptr) {
-        commandLine[0] = '\0';
-        return false;
-    }
-    const int written = std::snprintf(commandLine, kBrowserBufferSize, "\"%s\"\"%s\"",
-                                      browserPath, address);
-    return Fits(written, commandLine);
+bool ComposeBrowserCommand(const wchar_t* browserPath, const wchar_t* address,
+                           wchar_t (&commandLine)[kBrowserBufferSize]) {
+    const wchar_t* parts[] = {L"\"", browserPath, L"\"\"", address, L"\""};
+    return Join(parts, 5, commandLine);
 }

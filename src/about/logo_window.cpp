@@ -20,8 +20,8 @@
 #error "REELBOX_WEB_ADDRESS is set by the build (the CMake cache variable of the same name)"
 #endif
 
-// The address a click on the logo opens; set at build time.
-static const char LogoWebAddress[] = REELBOX_WEB_ADDRESS;
+// The address a click on the logo opens; set at build time (ASCII), widened by the compiler.
+static const wchar_t LogoWebAddress[] = L"" REELBOX_WEB_ADDRESS;
 
 namespace {
 

@@ -1,7 +1,9 @@
 // A click on the About dialog's logo starts the browser that the App Paths entry of
 // "iexplore.exe" names: here the recorder of the Windows tests, which writes the command line
-// it received to the file named by REELBOX_RECORDER_LOG (inherited through Wine). The entry
-// is put back as it was after each test.
+// it received, as UTF-8, to the file named by REELBOX_RECORDER_LOG (inherited through Wine).
+// The entry is put back as it was after each test.
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "about_support.h"
@@ -46,6 +48,27 @@ protected:
         return show;
     }
 
+    // Registers the browser, clicks the logo and checks the line the browser was started with.
+    void ExpectAClickStarts(const std::string& browser) {
+        ASSERT_TRUE(WriteAppPaths(browser));
+        Rect logo;
+        WineProcess* show = OpenDialogWithLogo(&logo);
+        ASSERT_FALSE(HasFailure());
+
+        ClickAt(logo.x + logo.width / 2, logo.y + logo.height / 2);
+        std::string line;
+        ASSERT_TRUE(Within(10000, "the recorder's log", [&] { return ReadFileBytes(log_, &line); }));
+        // The address the Windows tree built the player with.
+        std::string address;
+        ASSERT_TRUE(ReadFileBytes(WindowsBuildPath("tests/e2e/fixtures/web_address.txt"), &address));
+        EXPECT_EQ("\"" + browser + "\"\"" + address + "\"", line);
+
+        // The dialog stays open until OK.
+        EXPECT_EQ(1u, FindWindowsByTitle("Reelbox").size());
+        ASSERT_TRUE(PressKey("Return"));
+        ExpectCleanExit(show);
+    }
+
     std::string recorder_;
     std::string log_;
 
@@ -56,24 +79,18 @@ private:
 };
 
 TEST_F(AboutBrowser, AClickOnTheLogoStartsTheBrowserOnTheAddress) {
-    const std::string browser = WindowsPath(recorder_);
-    ASSERT_TRUE(WriteAppPaths(browser));
-    Rect logo;
-    WineProcess* show = OpenDialogWithLogo(&logo);
-    ASSERT_FALSE(HasFailure());
+    ExpectAClickStarts(WindowsPath(recorder_));
+}
 
-    ClickAt(logo.x + logo.width / 2, logo.y + logo.height / 2);
-    std::string line;
-    ASSERT_TRUE(Within(10000, "the recorder's log", [&] { return ReadFileBytes(log_, &line); }));
-    // The address the Windows tree built the player with.
-    std::string address;
-    ASSERT_TRUE(ReadFileBytes(WindowsBuildPath("tests/e2e/fixtures/web_address.txt"), &address));
-    EXPECT_EQ("\"" + browser + "\"\"" + address + "\"", line);
-
-    // The dialog stays open until OK.
-    EXPECT_EQ(1u, FindWindowsByTitle("Reelbox").size());
-    ASSERT_TRUE(PressKey("Return"));
-    ExpectCleanExit(show);
+// A folder name that the ANSI code page cannot hold: the browser is still found and started.
+TEST_F(AboutBrowser, ABrowserInAFolderNamedInCyrillicWithAnEmojiIsStarted) {
+    const std::string folder = OutputPath("Обозреватель 🦊");
+    mkdir(folder.c_str(), 0755);
+    std::string program;
+    ASSERT_TRUE(ReadFileBytes(recorder_, &program));
+    const std::string copy = folder + "/command_recorder.exe";
+    ASSERT_TRUE(WriteFileBytes(copy, program)) << copy;
+    ExpectAClickStarts(WindowsPath(copy));
 }
 
 TEST_F(AboutBrowser, WithoutAnAppPathsEntryAClickStartsAndShowsNothing) {

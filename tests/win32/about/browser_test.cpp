@@ -1,7 +1,7 @@
 // OpenWebAddress and FindBrowser against Wine's registry: the App Paths value of
 // "iexplore.exe" is pointed at command_recorder.exe (built next to this program), which
-// writes the command line it was started with to a file. The test program's own import
-// table is redirected so the registry reads and launches can be counted as well.
+// writes the command line it was started with to a file as UTF-8. The test program's own
+// import table is redirected so the registry reads and launches can be counted as well.
 // Every test restores the App Paths entry as it found it.
 #include <gtest/gtest.h>
 
@@ -17,35 +17,74 @@ namespace {
 
 const char kKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\iexplore.exe";
 
-using RegQueryValueAFunction = LONG(WINAPI*)(HKEY, LPCSTR, LPSTR, PLONG);
-using WinExecFunction = UINT(WINAPI*)(LPCSTR, UINT);
-RegQueryValueAFunction RealRegQueryValueA;
-WinExecFunction RealWinExec;
+using RegQueryValueWFunction = LONG(WINAPI*)(HKEY, LPCWSTR, LPWSTR, PLONG);
+using CreateProcessWFunction = BOOL(WINAPI*)(LPCWSTR, LPWSTR, LPSECURITY_ATTRIBUTES,
+                                             LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCWSTR,
+                                             LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+RegQueryValueWFunction RealRegQueryValueW;
+CreateProcessWFunction RealCreateProcessW;
 int RegistryReads;
 int Launches;
-std::string LastLaunchLine;
-bool LaunchForReal = true;   // false: record the line but start nothing
+std::string LastLaunchLine;         // as UTF-8
+int LastLaunchShow;                 // wShowWindow, or -1 when the show state was not given
+PROCESS_INFORMATION LastLaunched;   // the handles the launch answered
+bool LaunchForReal = true;          // false: record the line but start nothing
 
-LONG WINAPI CountingRegQueryValueA(HKEY key, LPCSTR subKey, LPSTR value, PLONG size) {
-    ++RegistryReads;
-    return RealRegQueryValueA(key, subKey, value, size);
+std::string Utf8(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &utf8[0], size, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
 }
 
-UINT WINAPI CountingWinExec(LPCSTR commandLine, UINT show) {
+std::wstring Wide(const std::string& utf8) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+    std::wstring text(size_t(size > 0 ? size : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &text[0], size);
+    text.pop_back();
+    return text;
+}
+
+LONG WINAPI CountingRegQueryValueW(HKEY key, LPCWSTR subKey, LPWSTR value, PLONG size) {
+    ++RegistryReads;
+    return RealRegQueryValueW(key, subKey, value, size);
+}
+
+BOOL WINAPI CountingCreateProcessW(LPCWSTR application, LPWSTR commandLine,
+                                   LPSECURITY_ATTRIBUTES processAttributes,
+                                   LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit,
+                                   DWORD flags, LPVOID environment, LPCWSTR directory,
+                                   LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started) {
     ++Launches;
-    LastLaunchLine = commandLine;
-    return LaunchForReal ? RealWinExec(commandLine, show) : 33;
+    LastLaunchLine = application ? "application given: " + Utf8(application) : Utf8(commandLine);
+    LastLaunchShow = startup->dwFlags & STARTF_USESHOWWINDOW ? startup->wShowWindow : -1;
+    if (!LaunchForReal) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    const BOOL result = RealCreateProcessW(application, commandLine, processAttributes,
+                                           threadAttributes, inherit, flags, environment,
+                                           directory, startup, started);
+    if (result)
+        LastLaunched = *started;
+    return result;
+}
+
+bool HandleIsOpen(HANDLE handle) {
+    DWORD flags = 0;
+    return GetHandleInformation(handle, &flags) != FALSE;
 }
 
 std::string ProgramFolder() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string folder = Utf8(path);
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
 bool ReadWholeFile(const std::string& path, std::string* text) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -79,18 +118,18 @@ DWORD ProcessesStarted() {
 class BrowserLaunch : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RealRegQueryValueA = reinterpret_cast<RegQueryValueAFunction>(PatchImport(
-            "advapi32.dll", "RegQueryValueA", reinterpret_cast<void*>(&CountingRegQueryValueA)));
-        RealWinExec = reinterpret_cast<WinExecFunction>(PatchImport(
-            "kernel32.dll", "WinExec", reinterpret_cast<void*>(&CountingWinExec)));
+        RealRegQueryValueW = reinterpret_cast<RegQueryValueWFunction>(PatchImport(
+            "advapi32.dll", "RegQueryValueW", reinterpret_cast<void*>(&CountingRegQueryValueW)));
+        RealCreateProcessW = reinterpret_cast<CreateProcessWFunction>(PatchImport(
+            "kernel32.dll", "CreateProcessW", reinterpret_cast<void*>(&CountingCreateProcessW)));
     }
 
     void SetUp() override {
-        ASSERT_NE(nullptr, RealRegQueryValueA) << "RegQueryValueA is not imported";
-        ASSERT_NE(nullptr, RealWinExec) << "WinExec is not imported";
+        ASSERT_NE(nullptr, RealRegQueryValueW) << "RegQueryValueW is not imported";
+        ASSERT_NE(nullptr, RealCreateProcessW) << "CreateProcessW is not imported";
         SaveEntry();
         recorder_ = ProgramFolder() + "command_recorder.exe";
-        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(recorder_.c_str())) << recorder_;
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Wide(recorder_).c_str())) << recorder_;
         char temp[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, temp);
         log_ = std::string(temp) + "reelbox-recorder-" + std::to_string(GetCurrentProcessId()) + ".log";
@@ -99,6 +138,8 @@ protected:
         RegistryReads = 0;
         Launches = 0;
         LastLaunchLine.clear();
+        LastLaunchShow = -1;
+        LastLaunched = {};
         LaunchForReal = true;
     }
 
@@ -109,8 +150,9 @@ protected:
     }
 
     void PointAppPathsAt(const std::string& value) {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueA(HKEY_LOCAL_MACHINE, kKey, REG_SZ, value.c_str(),
-                                              DWORD(value.size())));
+        const std::wstring wide = Wide(value);
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueW(HKEY_LOCAL_MACHINE, Wide(kKey).c_str(), REG_SZ,
+                                              wide.c_str(), DWORD(wide.size())));
     }
 
     void RemoveAppPaths() {
@@ -163,19 +205,24 @@ TEST_F(BrowserLaunch, StartsTheRegisteredProgramOnTheAddressWithTheExpectedLine)
     stored.replace(stored.size() - 20, 20, "COMMAND_RECORDER.EXE");
     PointAppPathsAt(stored);
 
-    char* found = FindBrowser();
+    wchar_t* found = FindBrowser();
     ASSERT_NE(nullptr, found);
-    EXPECT_EQ(stored, found);
+    EXPECT_EQ(stored, Utf8(found));
     std::free(found);
 
     const char address[] = "https://reelbox.example.org/shows?from=about&x=1";
     const DWORD processesBefore = ProcessesStarted();
     ASSERT_NE(0u, processesBefore) << "this program is not in a job of its own";
-    OpenWebAddress(address);
+    OpenWebAddress(Wide(address).c_str());
     EXPECT_EQ(processesBefore + 1, ProcessesStarted());
     const std::string expected = "\"" + stored + "\"\"" + address + "\"";
     EXPECT_EQ(1, Launches);
     EXPECT_EQ(expected, LastLaunchLine);
+    EXPECT_EQ(SW_SHOWNORMAL, LastLaunchShow);
+    // The started process's handles are not kept.
+    ASSERT_NE(nullptr, LastLaunched.hProcess);
+    EXPECT_FALSE(HandleIsOpen(LastLaunched.hProcess));
+    EXPECT_FALSE(HandleIsOpen(LastLaunched.hThread));
     std::string recorded;
     ASSERT_TRUE(RecordedLine(&recorded)) << "the recorder did not start: " << expected;
     EXPECT_EQ(expected, recorded);
@@ -187,7 +234,7 @@ TEST_F(BrowserLaunch, WithoutAnAppPathsEntryNothingStarts) {
     RegistryReads = 0;
     const DWORD processesBefore = ProcessesStarted();
     ASSERT_NE(0u, processesBefore) << "this program is not in a job of its own";
-    OpenWebAddress("https://reelbox.example.org/");
+    OpenWebAddress(L"https://reelbox.example.org/");
     EXPECT_EQ(1, RegistryReads);   // it did look
     EXPECT_EQ(0, Launches);
     EXPECT_EQ(processesBefore, ProcessesStarted()) << "a process was started by another path";
@@ -195,13 +242,13 @@ TEST_F(BrowserLaunch, WithoutAnAppPathsEntryNothingStarts) {
 
 TEST_F(BrowserLaunch, AnEmptyOrMissingAddressReadsNoKeyAndStartsNothing) {
     PointAppPathsAt(recorder_);
-    OpenWebAddress("");
+    OpenWebAddress(L"");
     OpenWebAddress(nullptr);
     EXPECT_EQ(0, RegistryReads);
     EXPECT_EQ(0, Launches);
 
     // The same registration with an address is read and started: the counters see it.
-    OpenWebAddress("a");
+    OpenWebAddress(L"a");
     EXPECT_EQ(1, RegistryReads);
     EXPECT_EQ(1, Launches);
     std::string recorded;
@@ -216,11 +263,11 @@ TEST_F(BrowserLaunch, ALineOfMoreThan259CharactersStartsNothing) {
     const size_t fitting = 259 - 4 - recorder_.size();
     ASSERT_GT(fitting, stem.size()) << "the build folder's path is too long for this test";
 
-    OpenWebAddress((stem + std::string(fitting - stem.size() + 1, 'x')).c_str());
+    OpenWebAddress(Wide(stem + std::string(fitting - stem.size() + 1, 'x')).c_str());
     EXPECT_EQ(0, Launches) << LastLaunchLine;
 
     const std::string longest = stem + std::string(fitting - stem.size(), 'x');
-    OpenWebAddress(longest.c_str());
+    OpenWebAddress(Wide(longest).c_str());
     EXPECT_EQ(1, Launches);
     const std::string expected = "\"" + recorder_ + "\"\"" + longest + "\"";
     EXPECT_EQ(259u, expected.size());
@@ -233,7 +280,7 @@ TEST_F(BrowserLaunch, AStoredValueWithQuotesKeepsThem) {
     const std::string stored = "\"C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE\"";
     PointAppPathsAt(stored);
     LaunchForReal = false;   // Wine's own iexplore.exe sits at that path
-    OpenWebAddress("https://reelbox.example.org/");
+    OpenWebAddress(L"https://reelbox.example.org/");
     EXPECT_EQ(1, Launches);
     EXPECT_EQ("\"" + stored + "\"\"https://reelbox.example.org/\"", LastLaunchLine);
 }
