@@ -136,28 +136,26 @@ FrameImage* ReadNextImage(LoadState* load) {
     int transparentCandidate = -1;
     if (!FindNextImage(pos, &load->PendingControl, &transparentCandidate))
         return nullptr;
-    const ImageDescriptor descriptor = ReadImageDescriptor(pos);
-    const int left = descriptor.left, top = descriptor.top, width = descriptor.width,
-              height = descriptor.height, packed = descriptor.packed;
-    if (!ChargeLoadBudget(load, width, height))
+    const ImageDescriptor d = ReadImageDescriptor(pos);
+    if (!ChargeLoadBudget(load, d.width, d.height))
         return nullptr;
-    FrameImage* image = CreateFrameImage(width, height);
+    FrameImage* image = CreateFrameImage(d.width, d.height);
     if (!image)
         return nullptr;
-    image->left = left;
-    image->top = top;
-    image->interlaced = (packed >> 6) & 1;
-    image->usesGlobalTable = (packed & 0x80) ? 0 : 1;
+    image->left = d.left;
+    image->top = d.top;
+    image->interlaced = (d.packed >> 6) & 1;
+    image->usesGlobalTable = (d.packed & 0x80) ? 0 : 1;
 
-    if (packed & 0x80) {
+    if (d.packed & 0x80) {
         // Entries beyond the size of a local table are black; only pixels with indices
         // outside the table reach them.
         uint8_t red[256] = {0}, green[256] = {0}, blue[256] = {0};
-        ReadColourTable(pos, 2 << (packed & 7), red, green, blue);
-        DecodeImage(image, pos, width, height, red, green, blue, image->interlaced);
+        ReadColourTable(pos, 2 << (d.packed & 7), red, green, blue);
+        DecodeImage(image, pos, d.width, d.height, red, green, blue, image->interlaced);
     } else {
         const ScreenDescriptorRecord& screen = load->gif.ScreenDescriptor;
-        DecodeImage(image, pos, width, height, screen.globalRed, screen.globalGreen,
+        DecodeImage(image, pos, d.width, d.height, screen.globalRed, screen.globalGreen,
                     screen.globalBlue, image->interlaced);
     }
     if (transparentCandidate != -1)
