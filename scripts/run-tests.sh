@@ -6,10 +6,10 @@
 #
 # The Wine tests spend most of their time waiting for the screen, so they do not wait for the
 # whole build: once the programs the end-to-end tests run are built, those tests run one at a
-# time in the environment while the rest of the Windows tree, the web, fuzz and native trees
-# are built and the native tests run beside them, at a lower priority so that the shows under
-# test keep their pace. The Windows-side tests follow the end-to-end tests once their tree is
-# built. The Wine tests' output is printed when they are done. `run-tests.sh soak` runs the long soak tests
+# time in the environment while the rest of the Windows tree and the web, fuzz and native trees
+# are built beside them, at a lower priority so that the shows under test keep their pace. The
+# Windows-side tests follow the end-to-end tests once their tree is built. The Wine tests'
+# output is printed when they are done; the native tests run after them. `run-tests.sh soak` runs the long soak tests
 # instead (make soak).
 set -uo pipefail
 
@@ -107,21 +107,22 @@ echo "==> the Wine tests run beside the builds below; their output follows at th
 built=1
 (
   renice -n 10 $BASHPID > /dev/null
-  stage "build windows tree" "$ROOT/scripts/build.sh" windows || { echo no >&3; exit 2; }
+  stage "build windows tree" "$ROOT/scripts/build.sh" windows || { echo no >&3; exit 1; }
   echo yes >&3
-  stage "build web tree" "$ROOT/scripts/build.sh" web || exit 2
-  stage "build fuzz tree" "$ROOT/scripts/build.sh" fuzz || exit 2
-  stage "build native tree" "$ROOT/scripts/build.sh" native || exit 2
-  stage "native unit and fuzz tests" tests native native || exit 1
-)
-case $? in 0) ;; 1) status=1 ;; *) status=1; built=0 ;; esac
+  stage "build web tree" "$ROOT/scripts/build.sh" web || exit 1
+  stage "build fuzz tree" "$ROOT/scripts/build.sh" fuzz || exit 1
+  stage "build native tree" "$ROOT/scripts/build.sh" native || exit 1
+) || { status=1; built=0; }
 
 wait "$wine_lane" || status=1
 wine_lane=""
 echo
 echo "==> output of the Wine tests"
 cat "$BUILD/wine-tests.log"
+# The native tests come after the Wine tests, not beside them: the page tests' browser, even
+# at a lower priority, has made a show under test miss a 100 ms frame.
 if [ $built -eq 1 ]; then
+  stage "native unit and fuzz tests" tests native native || status=1
   stage "web show under Wine" in_test_env tests native e2e -R '^web\.' || status=1
 fi
 summary
