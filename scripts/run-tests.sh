@@ -5,12 +5,12 @@
 # started here once; their test_env fixtures then use it.
 #
 # The Wine tests spend most of their time waiting for the screen, so they do not wait for the
-# whole build: once the programs the end-to-end tests run are built, those tests run one at a
-# time in the environment while the rest of the Windows tree and the web, fuzz and native trees
-# are built beside them, at a lower priority so that the shows under test keep their pace. The
-# Windows-side tests follow the end-to-end tests once their tree is built. The Wine tests'
-# output is printed when they are done; the native tests run after them. `run-tests.sh soak` runs the long soak tests
-# instead (make soak).
+# whole build: once the Windows tree and the end-to-end test programs are built, they run one
+# at a time in the environment while the web, fuzz and native trees are built beside them at a
+# lower priority. Only compilation runs beside them: shows under test missed their frame
+# times with the page tests' browser beside them and with a Windows tree rebuild (ccache and
+# links), so the Windows tree is built before and the native tests run after. The Wine tests'
+# output is printed when they are done.
 set -uo pipefail
 
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
@@ -61,8 +61,7 @@ if [ "${1:-}" = soak ]; then
   exit $status
 fi
 
-# The environment is made (the Wine prefix takes the longest) while the programs the
-# end-to-end tests run are built.
+# The environment is made (the Wine prefix takes the longest) while the Windows tree builds.
 stage "build the desktop painter" "$ROOT/scripts/build.sh" native:reelbox_desktop_pattern || status=1
 [ $status -eq 0 ] || { summary; exit 1; }
 "${in_time_namespace[@]}" "$ROOT/scripts/test-env.sh" start "$BUILD/native" "$ENV_DIR" \
@@ -78,37 +77,27 @@ trap stop_everything EXIT
 trap 'status=130; exit 130' INT
 trap 'status=143; exit 143' TERM
 
-stage "build the end-to-end tests" "$ROOT/scripts/build.sh" windows:reelbox_e2e_programs \
-  native:reelbox_e2e_tests || status=1
+stage "build windows tree" "$ROOT/scripts/build.sh" windows || status=1
+[ $status -eq 0 ] && { stage "build the end-to-end tests" "$ROOT/scripts/build.sh" native:reelbox_e2e_tests || status=1; }
 wait "$env_starter" || { cat "$BUILD/test-env.log"; echo "the test environment did not start"; status=1; }
 [ $status -eq 0 ] || { summary; exit 1; }
 echo "Machine uptime as the tests see it: $("${in_time_namespace[@]}" cut -d' ' -f1 /proc/uptime) s"
 
-# The Windows tree's build tells the Wine tests, through this pipe, whether it was built.
-windows_built="$BUILD/windows-built.pipe"
-rm -f "$windows_built" && mkfifo "$windows_built" && exec 3<>"$windows_built" && rm -f "$windows_built"
-
-# The Wine tests, one at a time, in a process group of their own (stopped as one on Ctrl-C);
-# the web show's test waits for the page tests that make it.
+# The Wine tests, one at a time, in a process group of their own (stopped as one on Ctrl-C).
 set -m
 (
   lane=0
   stage "end-to-end tests (Wine)" in_test_env tests native e2e -E '^web\.' || lane=1
-  read -r built <&3
-  if [ "$built" = yes ]; then
-    stage "windows tests (Wine)" in_test_env tests windows windows || lane=1
-  fi
+  stage "windows tests (Wine)" in_test_env tests windows windows || lane=1
   exit $lane
 ) > "$BUILD/wine-tests.log" 2>&1 &
 wine_lane=$!
 set +m
-echo "==> the Wine tests run beside the builds below; their output follows at the end"
+echo "==> the Wine tests run beside the builds below; their output follows"
 
 built=1
 (
   renice -n 10 $BASHPID > /dev/null
-  stage "build windows tree" "$ROOT/scripts/build.sh" windows || { echo no >&3; exit 1; }
-  echo yes >&3
   stage "build web tree" "$ROOT/scripts/build.sh" web || exit 1
   stage "build fuzz tree" "$ROOT/scripts/build.sh" fuzz || exit 1
   stage "build native tree" "$ROOT/scripts/build.sh" native || exit 1
@@ -119,8 +108,7 @@ wine_lane=""
 echo
 echo "==> output of the Wine tests"
 cat "$BUILD/wine-tests.log"
-# The native tests come after the Wine tests, not beside them: the page tests' browser, even
-# at a lower priority, has made a show under test miss a 100 ms frame.
+# The web show's test under Wine needs the show the page tests make.
 if [ $built -eq 1 ]; then
   stage "native unit and fuzz tests" tests native native || status=1
   stage "web show under Wine" in_test_env tests native e2e -R '^web\.' || status=1
